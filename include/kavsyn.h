@@ -1,0 +1,230 @@
+/*
+ * kavsyn.h - the Kavrel speech engine's C interface.
+ *
+ * A client opens the engine with OpenSpeech and gets a speech control block
+ * (SCB) that it passes back to every other export.  Results are 0 or one of
+ * the negative error codes below; functions that hand out data return a
+ * pointer or NULL.  Nothing throws across this interface.
+ *
+ * On Windows the types come from <windows.h>; on other systems this header
+ * declares the few Win32 base types the interface uses, with the same names
+ * and widths, so client code reads the same on both.
+ */
+#ifndef KAVSYN_H
+#define KAVSYN_H
+
+#ifdef _WIN32
+#include <windows.h>
+#define KAVAPI __declspec(dllexport)
+#define KAVCALL WINAPI
+#else
+#include <stddef.h>
+#include <stdint.h>
+
+#ifndef KAV_WIN32_BASE_TYPES
+#define KAV_WIN32_BASE_TYPES
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef unsigned int UINT;
+typedef int32_t LONG;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef char CHAR;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *LPVOID;
+typedef void *HANDLE;
+typedef HANDLE HGLOBAL;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HWND__ *HWND;
+typedef int HFILE;
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+#endif /* KAV_WIN32_BASE_TYPES */
+
+/* Exported with default visibility; the linker version script, generated
+   from the KAVAPI declarations in this file, keeps everything else hidden. */
+#define KAVAPI __attribute__((visibility("default")))
+#define KAVCALL
+#endif /* _WIN32 */
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Error codes ------------------------------------------------------ */
+
+#define SE_ERR_EXECBUSY        (-100)
+#define SE_ERR_NOMEMORY        (-101)
+#define SE_ERR_FREEMEMORY      (-102)
+#define SE_ERR_NORULES         (-103)
+#define SE_ERR_RULEABORT       (-104)
+#define SE_ERR_BADDICT         (-105)
+#define SE_ERR_DICTMAP         (-106)
+#define SE_ERR_DICTCREATE      (-107)
+#define SE_ERR_DICTUNMAP       (-108)
+#define SE_ERR_DICTOPEN        (-109)
+#define SE_ERR_NOFONT          (-110)
+#define SE_ERR_FONTCOUNTS      (-111)
+#define SE_ERR_FONTLOAD        (-112)
+#define SE_ERR_NOPHONETICS     (-113)
+#define SE_ERR_NOPHRASE        (-114)
+#define SE_ERR_SPEAKING        (-116)
+#define SE_ERR_WAVEFORMAT      (-117)
+#define SE_ERR_NOWAVEDEVICE    (-118)
+#define SE_ERR_WAVEFILEOPEN    (-119)
+#define SE_ERR_WAVEFILEWRITE   (-120)
+#define SE_ERR_WAVEBADDEVICE   (-121)
+#define SE_ERR_WAVEBUSY        (-122)
+#define SE_ERR_WAVEOPEN        (-123)
+#define SE_ERR_WAVEWRITE       (-124)
+#define SE_ERR_REGOPEN         (-125)
+#define SE_ERR_REGQUERY        (-126)
+#define SE_ERR_REGENUM         (-127)
+#define SE_ERR_TEXTTOOLONG     (-128)
+#define SE_ERR_TIMERCAPS       (-129)
+#define SE_ERR_DLGARGS         (-131)
+#define SE_ERR_THREAD          (-132)
+#define SE_ERR_SYNTHBUSY       (-133)
+#define SE_ERR_NOUSERDICT      (-200)
+
+/* ---- Engine message codes (the wParam of the "Speech Engine" message) -- */
+
+#define SE_BUFFERDONE   0
+#define SE_PHRASEEND    100
+#define SE_ABORT        0x700
+#define SE_PAUSE        0x701
+#define SE_RESUME       0x702
+#define SE_RESET        0x703
+#define SE_MOUTHDONE    0x705
+#define SE_CLOSE        0x708
+#define SE_TICK         0x709
+#define SE_THREADEXIT   0x70C
+
+/* Default wParams of the four client notifications. */
+#define SE_NOTIFY_DONE      100
+#define SE_NOTIFY_MOUTH     101
+#define SE_NOTIFY_SYNC      102
+#define SE_NOTIFY_BOOKMARK  103
+
+/* wFlags bits. */
+#define SE_FLAG_MOUTH       0x0001
+#define SE_FLAG_SYNC        0x0002
+#define SE_FLAG_BOOKMARK    0x0004
+#define SE_FLAG_NOMSGBOX    0x0008
+
+#define SE_MAX_RULE_PASSES  50
+#define SE_PATH_SIZE        128
+
+/* ---- The speech control block ---------------------------------------- */
+
+/* Dictionary lookup hook: exact search of the current dictionary; returns the
+   entry's record or NULL. */
+typedef void *(*LPFNDICTLOOKUP)(const char *lpszKey, int nLength);
+
+/* Fields in the engine's documented order.  Integers keep their 32-bit
+   widths; pointers and handles are native width. */
+typedef struct tagSCB {
+    LONG      nPitch;
+    LONG      nSpeed;
+    LONG      nVolume;
+    DWORD     uWaveDevice;
+    HWND      hwndDone;
+    DWORD     msgDone;
+    DWORD     wParamDone;
+    LONG      lParamDone;
+    HWND      hwndMouth;
+    DWORD     msgMouth;
+    DWORD     wParamMouth;
+    HWND      hwndSync;
+    DWORD     msgSync;
+    DWORD     wParamSync;
+    LONG      lParamSync;
+    HWND      hwndBookmark;
+    DWORD     msgBookmark;
+    DWORD     wParamBookmark;
+    LONG      lParamBookmark;
+    LONG      nStatus;
+    LONG      nFontVersionMajor;
+    LONG      nFontVersionMinor;
+    DWORD     nMarkerChar;
+    char      szFontPath[SE_PATH_SIZE];
+    char      szFontModule[SE_PATH_SIZE];
+    HMODULE   hFontModule;
+    HGLOBAL   hRULE[SE_MAX_RULE_PASSES];
+    HGLOBAL   hPassMask;
+    HGLOBAL   hSentenceRule;
+    LONG      nRulePasses;
+    HGLOBAL   hSPEECH_HDR;
+    HGLOBAL   hMouthShapes;
+    HGLOBAL   hDeltaTable;
+    HGLOBAL   hDEMI;
+    HGLOBAL  *lphINST;
+    LONG      nInst;
+    HGLOBAL  *lphPCMD;
+    LONG      nPcmd;
+    DWORD     wFlags;
+    char     *lpPhonetics;
+    char     *lpNextText;
+    char     *lpSentence;
+    char     *lpWaveFileName;
+    DWORD     dwMouthShape;
+    DWORD     fMouthState;
+    LPFNDICTLOOKUP lpfnDictLookup;
+    DWORD     fDictActive;
+    LONG      nDictCase;
+    void     *lpDictTable;
+    char     *lpDictPool;
+    DWORD     nDictEntries;
+    DWORD     nDictPoolSize;
+    void     *lpDictView;
+    char     *lpDictMapName;
+    HFILE     hDictFile;
+    HANDLE    hDictMapping;
+    char      szDictFile[SE_PATH_SIZE];
+    void     *lpSpeechHdr;
+    DWORD     fDictInMemory;
+    void     *lpDictStack;
+    LONG      nDictStack;
+    DWORD     fKernelDict;
+    DWORD     fSynthBusy;
+} SCB, *LPSCB;
+
+/* Every export is declared as  KAVAPI <type> KAVCALL Name(args);  on one
+   line: the build reads these lines to make the list of exported names. */
+
+/* ---- Lifecycle and status -------------------------------------------- */
+
+/* ---- Speech parameters and markers ----------------------------------- */
+
+/* ---- Phrases and speech controls ------------------------------------- */
+
+/* ---- Say and sentences ------------------------------------------------ */
+
+/* ---- Text to phonetics ------------------------------------------------ */
+
+/* ---- Dictionaries ----------------------------------------------------- */
+
+/* ---- Writing speech to a WAVE file ------------------------------------ */
+
+/* ---- Linux client support (Kav prefix: not Windows functions) --------- */
+
+#ifndef _WIN32
+/* Receives every message box the engine would show (caption, text, style)
+   instead of the default line "CAPTION: text" on standard error.  NULL
+   restores the default. */
+typedef void (*KAVMSGBOXHOOK)(const char *lpszCaption, const char *lpszText, UINT uStyle);
+KAVAPI void KAVCALL KavSetMessageBoxHook(KAVMSGBOXHOOK lpfnHook);
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KAVSYN_H */

@@ -1,0 +1,10 @@
+// The table of kavrel commands.  Each command lives in its own file and is
+// listed here once, in the order --help shows them.
+#include "cli.h"
+
+namespace kavrel {
+
+const std::vector<Command> kCommands = {
+};
+
+}  // namespace kavrel
