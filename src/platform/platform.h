@@ -11,4 +11,5 @@
 #include "win32_types.h"
 #include "win32_memory.h"
 #include "win32_user.h"
+#include "win32_module.h"
 #endif
