@@ -1,7 +1,7 @@
 // The phonetic encoder: the last stage of text to phonetics.  It takes the
 // output of the last rule pass (phoneme symbols, stress marks and the phrase,
 // tone and pause escapes the rules insert) and writes the phonetic string:
-// symbols and pass-through escapes copied, blanks runs folded to one, and the
+// symbols and pass-through escapes copied, runs of blanks folded to one, and the
 // sentence intonation written as pitch marks "\<Hz>H " plus pauses
 // "\D<ms>M " (grammar in phonetic_grammar.h).
 //
