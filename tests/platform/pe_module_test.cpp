@@ -87,6 +87,22 @@ TEST(PeModule, SecondLoadSharesTheModuleAndTheLastFreeEndsItsHandles) {
     EXPECT_TRUE(FreeLibrary(again));
 }
 
+TEST(PeModule, RewritingALoadedFontLeavesTheLoadedModuleIntact) {
+    TempDir dir;
+    PeWriter before, after;
+    ASSERT_TRUE(before.Add(10, "V", Pattern(8000, 1)));
+    ASSERT_TRUE(after.Add(10, "V", Bytes{2}));
+    ASSERT_TRUE(before.WriteFile(dir / "f.dll"));
+    HMODULE old = LoadLibraryA((dir / "f.dll").c_str());
+    ASSERT_TRUE(after.WriteFile(dir / "f.dll"));
+    HMODULE fresh = LoadLibraryA((dir / "f.dll").c_str());
+    EXPECT_NE(fresh, old);
+    EXPECT_EQ(ReadResource(old, "V", RT_RCDATA), Pattern(8000, 1));
+    EXPECT_EQ(ReadResource(fresh, "V", RT_RCDATA), Bytes{2});
+    EXPECT_TRUE(FreeLibrary(old) && FreeLibrary(fresh));
+    EXPECT_FALSE(after.WriteFile(dir / "missing/f.dll"));
+}
+
 TEST(PeModule, ExactFileNameWinsOverOtherCases) {
     TempDir dir;
     PeWriter upper, lower;

@@ -9,6 +9,7 @@
 
 #include "platform/posix/resource_names.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace kav::font {
@@ -206,12 +207,22 @@ std::vector<uint8_t> PeWriter::Build() const {
     return f;
 }
 
+// Written beside the target and renamed over it: an engine that has the old
+// font mapped keeps reading the old file, where rewriting it in place would
+// pull the pages from under it.
 bool PeWriter::WriteFile(const std::string &path) const {
     const std::vector<uint8_t> bytes = Build();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::string temporary = path + ".tmp";
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    return !out.fail();
+    std::error_code error;
+    if (!out.fail()) std::filesystem::rename(temporary, path, error);
+    if (out.fail() || error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kav::font

@@ -48,7 +48,8 @@ public:
     // The whole file.
     std::vector<uint8_t> Build() const;
 
-    // Writes the file; false when it cannot be written completely.
+    // Writes the file, replacing any old one whole; false when it cannot be
+    // written completely.
     bool WriteFile(const std::string &path) const;
 
 private:
