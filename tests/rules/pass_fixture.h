@@ -25,7 +25,7 @@ inline void RecordBox(const char *caption, const char *text, UINT) {
 }
 
 class PassTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         g_boxes.clear();
         KavSetMessageBoxHook(RecordBox);
