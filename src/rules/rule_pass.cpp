@@ -34,14 +34,17 @@ LONG RulePass::Begin(const BYTE *text, size_t textLength, const void *program, D
     posDepth_ = 0;
     progress_[0] = ProgressSlot{1, 0, nullptr, 0, 0, 0, 0, false};
     // Matcher steps (elements matched and statements run) allowed to the
-    // whole pass.  A scan whose rule holds EL_REST or an open repetition
-    // costs about the square of the region length; real programs stay far
-    // below 64 such scans over the whole text, and short texts get a floor
-    // of 16M steps (a fraction of a second).  Only a runaway program meets
-    // it: nested open repetitions cost a power of the length.
+    // whole pass, so that no program can hang it.  Every statement scans
+    // the region once per position, each attempt costing at most about its
+    // pattern's bytes: (n + 1) x code size.  A scan with EL_REST or an open
+    // repetition costs about the square of the region length; real programs
+    // stay far below 64 such scans.  Both get a factor of 64, plus a floor
+    // of 1M steps.  Only a runaway program meets it (nested open
+    // repetitions cost a power of the length).
     const uint64_t n = static_cast<uint64_t>(length) + 1;
+    const uint64_t codeSize = size > prog_.CodeBase() ? size - prog_.CodeBase() : 0;
     steps_ = 0;
-    budget_ = (uint64_t{1} << 24) + 64 * n * n;
+    budget_ = (uint64_t{1} << 20) + 64 * n * n + 64 * n * codeSize;
     ws_.InitEdits();
     ws_.InitMarks();
     ws_.MakeWorkCopy(text, length);
