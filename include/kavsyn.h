@@ -224,6 +224,12 @@ typedef struct tagSCB {
 
 /* ---- Text to phonetics ------------------------------------------------ */
 
+/* The phonetic string of a text (below 8192 bytes) through the font's rule
+   passes: with intonation and pauses when wFlag's low 16 bits are 0, a plain
+   transcription otherwise.  Free it with FreePhoneticsBuffer; NULL when there
+   is no text, no font, or the conversion failed. */
+KAVAPI char * KAVCALL TextToPhonetics(LPSCB lpSCB, const char *lpszText, UINT wFlag);
+
 /* ---- Dictionaries ----------------------------------------------------- */
 
 /* ---- Writing speech to a WAVE file ------------------------------------ */
