@@ -39,11 +39,23 @@ void Decode16(const SynthesisFont &font, Stored in, DWORD length, BYTE *out) {
 
 void Decode8(const SynthesisFont &font, Stored in, DWORD length, BYTE *out) {
     if (length == 0) return;
-    BYTE v = in[0];
-    out[0] = v;
     BYTE table[16] = {};
     if (font.delta != nullptr) std::memcpy(table, font.delta, font.deltaBytes < 16 ? font.deltaBytes : 16);
-    for (DWORD i = 1; i < length; ++i) {
+    BYTE v = in[0];
+    out[0] = v;
+    const DWORD pairs = (length - 1) / 2;  // bytes whose two codes are both used
+    DWORD i = 1;
+    if (1 + (length - 1 + 1) / 2 <= in.n) {
+        // The usual case: every stored byte is there, two samples per byte.
+        const BYTE *codes = in.p + 1;
+        for (DWORD k = 0; k < pairs; ++k, i += 2) {
+            const BYTE *step = font.deltaPairs[codes[k]];
+            out[i] = static_cast<BYTE>(v + step[0]);
+            v = static_cast<BYTE>(v + step[1]);
+            out[i + 1] = v;
+        }
+    }
+    for (; i < length; ++i) {
         const BYTE packed = in[1 + (i - 1) / 2];
         const BYTE code = (i & 1) ? (packed & 0x0F) : (packed >> 4);
         v = static_cast<BYTE>(v + table[code]);

@@ -33,8 +33,15 @@ void StartShaper(const SynthesisFont &font, ShaperState *st);
 LONG PeriodBytes(const SynthesisFont &font, LONG hz);
 // A length scaled by a speed value; 50 leaves it, each unit is 1/128 of it.
 LONG ScaleDuration(LONG length, LONG speed);
-// Q15 cross-fade: a weighted by weight, b by 32767 - weight, rounded.
-SHORT BlendSamples(SHORT a, SHORT b, SHORT weight);
+// Q15 cross-fade: a weighted by weight, b by 32767 - weight, rounded half
+// away from zero.  Inline: every fade and cut calls it per sample.
+inline SHORT BlendSamples(SHORT a, SHORT b, SHORT weight) {
+    const int32_t x = a * weight + b * (32767 - weight);
+    const int32_t y = 2 * x;
+    if (y > 0) return static_cast<SHORT>((y + 32768) >> 16);
+    if (y < 0) return static_cast<SHORT>((y - 32768) >> 16);
+    return 0;
+}
 
 // Sets the frame's planned period and repetition count and moves the
 // positions.

@@ -1,5 +1,4 @@
-// The shaper's small arithmetic: period lengths, duration scaling and the
-// Q15 blend used by every fade.
+// The shaper's small arithmetic: period lengths and duration scaling.
 #include "synth/frame_shaper.h"
 
 namespace kav {
@@ -20,14 +19,6 @@ LONG ScaleDuration(LONG length, LONG speed) {
     const int64_t l = length;
     if (speed > 50) return static_cast<LONG>(l - (((speed - 50) * l) >> 7));
     return static_cast<LONG>(l + (((50 - static_cast<int64_t>(speed)) * l) >> 7));
-}
-
-SHORT BlendSamples(SHORT a, SHORT b, SHORT weight) {
-    const int32_t x = a * weight + b * (32767 - weight);
-    const int32_t y = 2 * x;
-    if (y > 0) return static_cast<SHORT>((y + 32768) >> 16);
-    if (y < 0) return static_cast<SHORT>((y - 32768) >> 16);
-    return 0;
 }
 
 }  // namespace kav

@@ -49,7 +49,17 @@ LONG OpenSynthesisFont(LPSCB lpSCB, SynthesisFont *font) {
     font->deltaCoded = (font->hdr.flags & kHdrDeltaCoded) != 0;
     font->naturalDurations = (font->hdr.flags & kHdrTiming8) != 0;
     font->adaptiveTiming = (font->hdr.flags & kHdrTiming16) != 0;
+    if (font->deltaCoded && !font->sixteenBit) font->PrepareDeltaPairs();
     return 0;
+}
+
+void SynthesisFont::PrepareDeltaPairs() {
+    BYTE table[16] = {};
+    if (delta != nullptr) std::memcpy(table, delta, deltaBytes < 16 ? deltaBytes : 16);
+    for (int b = 0; b < 256; ++b) {
+        deltaPairs[b][0] = table[b & 0x0F];
+        deltaPairs[b][1] = static_cast<BYTE>(table[b & 0x0F] + table[b >> 4]);
+    }
 }
 
 DWORD SynthesisFont::Unit(bool incoming, DWORD p, DWORD c) const {

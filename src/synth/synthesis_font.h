@@ -45,6 +45,10 @@ struct SynthesisFont {
     bool naturalDurations = false;  // header bit 8: nominal is the natural duration
     bool adaptiveTiming = false;    // header bit 16: durations from nature, adaptive fades
     DWORD bytesPerSample = 1;
+    // 8-bit delta coding, per stored byte: the steps to its first sample and
+    // to its second (the two codes' deltas summed), so decoding carries one
+    // addition per byte from sample to sample.
+    BYTE deltaPairs[256][2] = {};
 
     // First frame of the outgoing (or incoming) unit of the pair (p, c), or
     // kNoUnit when the pair has none or the entry lies outside the tables.
@@ -56,6 +60,8 @@ struct SynthesisFont {
     LONG UnitFrames(DWORD first, DWORD *bytes) const;
     // The 3 mouth-shape bytes of a phoneme; zeros when the font has none.
     void MouthShape(DWORD phoneme, BYTE out[3]) const;
+    // Fills deltaPairs from the delta table (8-bit delta-coded fonts).
+    void PrepareDeltaPairs();
     // The byte value of silence.
     int Silence() const { return sixteenBit ? 0 : 128; }
 };

@@ -65,6 +65,7 @@ TEST(FrameDecoder, BothDeltaCodings) {
     f8.pcmdBytes = sizeof data8;
     f8.delta = table8;
     f8.deltaBytes = sizeof table8;
+    f8.PrepareDeltaPairs();
     kav::DecodeFrame(f8, FrameRecord{0, 4, 0, 4}, out);
     EXPECT_EQ(std::vector<BYTE>(out, out + 4), (std::vector<BYTE>{128, 129, 131, 134}));
     // Odd length: both nibbles of the last byte; sums wrap modulo 256.
