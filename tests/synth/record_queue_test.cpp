@@ -71,12 +71,12 @@ TEST(RecordQueue, StopsAtSixteenBitCapacityAndSurvivesAllocationFailure) {
     kav::DestroyRecordQueue(q);
 
     q = kav::CreateRecordQueue(16);
+    const BYTE wide[16] = {7};
     kav::fault::FailAllocationAfter(1);
-    for (int i = 0; i < 98; ++i) ASSERT_EQ(kav::PushRecord(q, &r), 0);
-    EXPECT_EQ(kav::PushRecord(q, &r), -1);  // growing failed; the old block stays
+    for (int i = 0; i < 98; ++i) ASSERT_EQ(kav::PushRecord(q, wide), 0);
+    EXPECT_EQ(kav::PushRecord(q, wide), -1);  // growing failed; the old block stays
     kav::fault::FailAllocationAfter(0);
-    r.a = 7;
-    EXPECT_EQ(kav::PushRecord(q, &r), 0);  // the last slot, then growth
+    EXPECT_EQ(kav::PushRecord(q, wide), 0);  // the last slot, then growth
     EXPECT_EQ(q->capacity, 3200);
     kav::DestroyRecordQueue(q);
 
