@@ -100,6 +100,7 @@ void ShapeRepetition() {
 
 LONG BeginSynthesis(const char *phonetics, LONG pitchLevel, LONG speedLevel) {
     g_finished.store(true);
+    EndProsody(nullptr, nullptr);  // nothing of an unfinished phrase is written back later
     LPSCB lpSCB = g_lpSynthSCB.load();
     SynthesisPhrase &ph = g_phrase;
     if (OpenSynthesisFont(lpSCB, &ph.font) != 0) return SE_ERR_NOFONT;

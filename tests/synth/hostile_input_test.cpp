@@ -53,15 +53,15 @@ TEST(HostileInput, UncheckedFontDataIsReadWithinBounds) {
     auto set = [&](size_t frame, int word, DWORD value) {
         for (int b = 0; b < 4; ++b) v.inst[frame * 16 + word * 4 + b] = static_cast<BYTE>(value >> (8 * b));
     };
-    set(frames - 1, 0, 0x80);        // the last unit runs off the table
-    set(1, 1, 9000);                 // a frame longer than the frame buffer
-    set(2, 1, 0);                    // an empty frame
-    set(3, 2, 0xFFFFFFF0u);          // data far outside PCMD
-    set(4, 1, 301);                  // an odd length in a 16-bit font
-    set(5, 3, 5000);                 // an intact tail longer than the frame
-    v.demi[1] = 0x7FFFFFFF;          // a unit outside the table
-    v.delta.resize(100);             // a delta table too short
-    v.symbols = "_\na\nb\nc\nd";     // more symbol lines than units
+    set(frames - 1, 0, 0x80);     // the last unit runs off the table
+    set(1, 1, 9000);              // longer than the frame buffer
+    set(2, 1, 0);                 // empty
+    set(3, 2, 0xFFFFFFF0u);       // data far outside PCMD
+    set(4, 1, 301);               // odd length in a 16-bit font
+    set(5, 3, 5000);              // intact tail longer than the frame
+    v.demi[1] = 0x7FFFFFFF;       // a unit outside the table
+    v.delta.resize(100);          // delta table too short
+    v.symbols = "_\na\nb\nc\nd";  // more phonemes than the unit tables hold
     v.demi.resize(v.demi.size() - 3);
     const std::vector<BYTE> pcm = Phrase(v, "abdcba\\'a\\D5Mb").Drain(1000);
     EXPECT_GT(pcm.size(), 0u);

@@ -38,31 +38,23 @@ protected:
 }  // namespace
 
 TEST_F(TokenReader, MapsSymbolsByLineAndSkipsUnknownBytes) {
-    EXPECT_EQ(map_[static_cast<BYTE>('_')], 0);
     EXPECT_EQ(map_[static_cast<BYTE>(' ')], 0);
-    EXPECT_EQ(map_[static_cast<BYTE>('a')], 1);
-    EXPECT_EQ(map_[static_cast<BYTE>('b')], 3);
-    EXPECT_EQ(map_[static_cast<BYTE>('z')], kav::kNoPhoneme);
+    EXPECT_EQ(map_[static_cast<BYTE>('b')], 3);  // the later line wins
     EXPECT_EQ(map_[10], kav::kNoPhoneme);
     BYTE small[256];
     kav::BuildPhonemeMap("_\na\nb\nc", 8, 2, small);  // lines past the phoneme count are not phonemes
     EXPECT_EQ(small[static_cast<BYTE>('b')], kav::kNoPhoneme);
-
     auto t = Read("az\xff" "c");
     ASSERT_EQ(t.size(), 4u);
-    EXPECT_EQ(t[0].type, TokenType::kPhoneme);
     EXPECT_EQ(t[1].type, TokenType::kUnrecognised);
     EXPECT_EQ(t[2].type, TokenType::kUnrecognised);
     EXPECT_EQ(t[3].value, 2);
-    const char *end = "";
-    EXPECT_EQ(kav::ReadPhoneticToken(end, ctx_).type, TokenType::kEnd);
     const char *none = nullptr;
     EXPECT_EQ(kav::ReadPhoneticToken(none, ctx_).type, TokenType::kEnd);
 }
 
 TEST_F(TokenReader, HyphenIsDestressUnlessADigitFollows) {
     EXPECT_EQ(One("\\-a").type, TokenType::kDestress);
-    EXPECT_EQ(One("\\-").type, TokenType::kDestress);
     EXPECT_EQ(One("\\-+5").type, TokenType::kDestress);
     const PhoneticToken t = One("\\-20H");
     EXPECT_EQ(t.type, TokenType::kPitchTarget);
@@ -74,7 +66,6 @@ TEST_F(TokenReader, HyphenIsDestressUnlessADigitFollows) {
 
 TEST_F(TokenReader, PitchTargetsInHertzAreCapped) {
     EXPECT_EQ(One("\\600H").value, 511);
-    EXPECT_EQ(One("\\511H").value, 511);
     EXPECT_EQ(One("\\99999999999H").value, 511);
     EXPECT_EQ(One("\\200").value, 170);  // level scale, clamped to 200
     auto t = Read("\\120Ha");  // H is consumed, the symbol after it is not
@@ -105,17 +96,14 @@ TEST_F(TokenReader, PausesDurationsAndLevels) {
     EXPECT_EQ(One("\\D2M").value, 2);
     EXPECT_EQ(One("\\D-3M").value, -3);
     EXPECT_EQ(One("\\D99999999999").value, kav::kMaxPauseMs);  // clamped, never wrapped
-    EXPECT_EQ(One("\\D").type, TokenType::kUnrecognised);
     EXPECT_EQ(One("\\P").type, TokenType::kUnrecognised);
     EXPECT_EQ(Read("\\Sa").size(), 2u);  // the letter after a bare \S is read again
-    EXPECT_EQ(One("\\S7").type, TokenType::kSpeedLevel);
     EXPECT_EQ(One("\\V-99999999999").value, -kav::kEscapeNumberLimit);
     EXPECT_EQ(One("\\[50M").value, 250);
     EXPECT_EQ(One("\\[100").value, -300);
     EXPECT_EQ(One("\\]99999999999M").value, kav::kEscapeNumberLimit + 200);
     EXPECT_EQ(One("\\[").value, 40);
     EXPECT_EQ(One("\\]a").value, -40);
-    EXPECT_EQ(One("\\^").type, TokenType::kSync);
     EXPECT_EQ(One("\\x").type, TokenType::kUnrecognised);
     EXPECT_EQ(Read("\\").size(), 1u);  // a lone backslash at the end
 }

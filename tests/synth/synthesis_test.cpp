@@ -65,33 +65,25 @@ TEST(Synthesis, BlockSizeChangesNeitherSamplesNorEventTimes) {
     }
 }
 
-TEST(Synthesis, SpeechEndingExactlyAtABlockEnd) {
-    const SyntheticVoice v = Voice();
-    const size_t total = Draw(v, "ab", 8192).pcm.size();
-    ASSERT_LT(total, 65535u);
-    Phrase phrase(v, "ab");
-    std::vector<BYTE> buf(total + 10, 0xAA);
-    const WORD size = static_cast<WORD>(total);
-    EXPECT_EQ(kav::SynthesizeBlock(0, buf.data(), size), static_cast<LONG>(total));
-    EXPECT_TRUE(kav::SynthesisFinished());
-    auto ev = Events();
-    ASSERT_EQ(ev.size(), 1u);
-    EXPECT_EQ(ev[0].type, kav::kEventEnd);
-    EXPECT_EQ(ev[0].timeMs, ((total * (4096000 / 11025)) >> 12) + 100);
-    std::fill(buf.begin(), buf.end(), 0xAA);
-    EXPECT_EQ(kav::SynthesizeBlock(0, buf.data(), size), 0);
-    EXPECT_TRUE(std::all_of(buf.begin(), buf.end(), [](BYTE b) { return b == 0xAA; }));
-}
-
-TEST(Synthesis, LastBlockIsPaddedWithSilence) {
+TEST(Synthesis, SpeechEndingAtOrInsideABlock) {
     for (DWORD bits : {8u, 16u}) {
         const SyntheticVoice v = Voice(bits);
-        const size_t total = Draw(v, "a", 8192).pcm.size();
-        Phrase phrase(v, "a");
+        const size_t total = Draw(v, "ab", 8192).pcm.size();
         std::vector<BYTE> buf(total + 64, 0xAA);
+        {
+            Phrase phrase(v, "ab");  // ends exactly at the block end: the end is found by that call
+            EXPECT_EQ(kav::SynthesizeBlock(0, buf.data(), static_cast<WORD>(total)), static_cast<LONG>(total));
+            EXPECT_TRUE(kav::SynthesisFinished());
+            auto ev = Events();
+            ASSERT_EQ(ev.size(), 1u);
+            EXPECT_EQ(ev[0].timeMs, ((total * (4096000 / 11025 / (bits / 8))) >> 12) + 100);
+            std::fill(buf.begin(), buf.end(), 0xAA);
+            EXPECT_EQ(kav::SynthesizeBlock(0, buf.data(), static_cast<WORD>(total)), 0);
+            EXPECT_EQ(std::count(buf.begin(), buf.end(), 0xAA), static_cast<long>(buf.size()));  // untouched
+        }
+        Phrase inside(v, "ab");  // ends inside: padded with silence
         EXPECT_EQ(kav::SynthesizeBlock(0, buf.data(), static_cast<WORD>(total + 64)), static_cast<LONG>(total));
-        const BYTE silence = bits == 8 ? 128 : 0;
-        EXPECT_TRUE(std::all_of(buf.begin() + total, buf.end(), [&](BYTE b) { return b == silence; }));
+        EXPECT_EQ(std::count(buf.begin() + total, buf.end(), bits == 8 ? 128 : 0), 64);
     }
 }
 
@@ -124,29 +116,22 @@ TEST(Synthesis, PauseIsWholeBlocksOfSilence) {
     EXPECT_EQ(paused.pcm.size() - plain.pcm.size(), 86u * 128u);  // 11025 * 1000 / 128000 blocks
 }
 
-TEST(Synthesis, EmptyVoiceOrStringGivesNothingButTheEnd) {
+TEST(Synthesis, WithoutUnitsOrFontOnlyTheEndComes) {
     SyntheticVoice v;
     v.Fill(1);
-    v.demi.assign(v.demi.size(), 0xFFFF);  // no units at all
+    v.demi.assign(v.demi.size(), 0xFFFF);
     Phrase phrase(v, "ab");
     BYTE buf[64];
     EXPECT_EQ(kav::SynthesizeBlock(7, buf, sizeof buf), 0);
-    EXPECT_EQ(buf[0], 128);
     auto ev = Events();
-    ASSERT_EQ(ev.size(), 4u);  // mouth shapes for a, b and the final silence, the end
-    EXPECT_EQ(ev.back().type, kav::kEventEnd);
+    ASSERT_EQ(ev.size(), 4u);  // mouth shapes of a, b and the final silence, the end
     EXPECT_EQ(ev.back().timeMs, 100u);
-}
-
-TEST(Synthesis, NoFontMeansFinishedAndEndIsSafe) {
     SCB empty{};
     kav::g_lpSynthSCB.store(&empty);
     EXPECT_EQ(kav::BeginSynthesis("ab", 5, 5), SE_ERR_NOFONT);
-    BYTE buf[16];
     EXPECT_EQ(kav::SynthesizeBlock(7, buf, sizeof buf), 0);
     kav::EndSynthesis(&empty.nPitch, &empty.nSpeed);
-    EXPECT_EQ(empty.nPitch, 0);  // levels untouched without a phrase
-    kav::g_lpSynthSCB.store(nullptr);
+    EXPECT_EQ(empty.nPitch, 0);  // no phrase: the levels stay
 }
 
 // Over a long phrase with slow and fast stretches and high and low pitch,
