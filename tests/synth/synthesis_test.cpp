@@ -105,7 +105,6 @@ TEST(Synthesis, EventsFollowTheMaskAndCountEveryDeliveredByte) {
     ASSERT_NE(bm, r.events.end());
     EXPECT_EQ(bm->payload[0], 'Y');
     EXPECT_EQ(bm->payload[1], 'X');
-    for (size_t i = 1; i < r.events.size(); ++i) EXPECT_GE(r.events[i].timeMs, r.events[i - 1].timeMs);
     const DWORD endMs = ((static_cast<DWORD>(r.pcm.size()) * (4096000 / 11025)) >> 12) + 100;
     EXPECT_EQ(r.events.back().timeMs, endMs);
 }
