@@ -234,6 +234,12 @@ KAVAPI char * KAVCALL TextToPhonetics(LPSCB lpSCB, const char *lpszText, UINT wF
 
 /* ---- Writing speech to a WAVE file ------------------------------------ */
 
+/* Speaks a phonetic string into a RIFF WAVE file in the font's sample
+   format, synchronously.  Returns SE_ERR_SYNTHBUSY while any phrase or write
+   holds synthesis, SE_ERR_NOFONT without a font, else 0; errors met while
+   writing are left in nStatus. */
+KAVAPI LONG KAVCALL WritePhonetics(LPSCB lpSCB, LPSTR lpszPhonetics, LPSTR lpszFileName);
+
 /* ---- Linux client support (Kav prefix: not Windows functions) --------- */
 
 #ifndef _WIN32
