@@ -88,10 +88,10 @@ TEST_F(Lifecycle, FreePhoneticsBufferAndNullScbs) {
     CloseSpeech(nullptr);
 }
 
-TEST_F(Lifecycle, LibraryProbeReleasesWhatItLoads) {
+TEST_F(Lifecycle, LibraryProbeUsesTheSystemSearch) {
     EXPECT_FALSE(kav::platform::SystemLibraryLoadable("libkavsyn-not-installed.so"));
     EXPECT_FALSE(kav::platform::SystemLibraryLoadable(""));
-    EXPECT_TRUE(kav::platform::SystemLibraryLoadable(KAVREL_BINARY_DIR "/lib/libkavsyn.so"));
+    EXPECT_TRUE(kav::platform::SystemLibraryLoadable("libm.so.6"));
 }
 
 }  // namespace
