@@ -31,6 +31,15 @@ protected:
     }
     // Opens the named font without message boxes.
     LPSCB Open(const char *name) { return OpenSpeech(reinterpret_cast<HWND>(7), SE_FLAG_NOMSGBOX, name); }
+    // Opens and closes the font; its status, after checking that a font
+    // that did not load left no module behind.
+    LONG StatusOf(const char *name) {
+        LPSCB scb = Open(name);
+        const LONG status = SpeechStatus(scb);
+        EXPECT_EQ(scb->hFontModule != nullptr, status == 0) << name;
+        CloseSpeech(scb);
+        return status;
+    }
 
     kav::testfonts::FontRegistry reg_;
     long live_ = 0;
