@@ -51,10 +51,8 @@ TEST(PeModule, EveryResourceReadsBackByIdOrNameInAnyCase) {
     EXPECT_EQ(FindResourceA(m, nullptr, RT_RCDATA), nullptr);
     EXPECT_EQ(FindResourceA(nullptr, "EMPTY", RT_RCDATA), nullptr);
 
-    HMODULE other = LoadLibraryA((dir / "font.dll").c_str());
     HRSRC r = FindResourceA(m, "EMPTY", RT_RCDATA);
     EXPECT_EQ(LoadResource(m, reinterpret_cast<HRSRC>(reinterpret_cast<uintptr_t>(r) + 1)), nullptr);
-    EXPECT_TRUE(FreeLibrary(other));
     EXPECT_TRUE(FreeLibrary(m));
 }
 
@@ -87,6 +85,22 @@ TEST(PeModule, SecondLoadSharesTheModuleAndTheLastFreeEndsItsHandles) {
     HMODULE again = LoadLibraryA(windowsPath.c_str());
     EXPECT_NE(again, m1);  // a released handle never names a later module
     EXPECT_TRUE(FreeLibrary(again));
+}
+
+TEST(PeModule, RewritingALoadedFontLeavesTheLoadedModuleIntact) {
+    TempDir dir;
+    PeWriter before, after;
+    ASSERT_TRUE(before.Add(10, "V", Pattern(8000, 1)));
+    ASSERT_TRUE(after.Add(10, "V", Bytes{2}));
+    ASSERT_TRUE(before.WriteFile(dir / "f.dll"));
+    HMODULE old = LoadLibraryA((dir / "f.dll").c_str());
+    ASSERT_TRUE(after.WriteFile(dir / "f.dll"));
+    HMODULE fresh = LoadLibraryA((dir / "f.dll").c_str());
+    EXPECT_NE(fresh, old);
+    EXPECT_EQ(ReadResource(old, "V", RT_RCDATA), Pattern(8000, 1));
+    EXPECT_EQ(ReadResource(fresh, "V", RT_RCDATA), Bytes{2});
+    EXPECT_TRUE(FreeLibrary(old) && FreeLibrary(fresh));
+    EXPECT_FALSE(after.WriteFile(dir / "missing/f.dll"));
 }
 
 TEST(PeModule, ExactFileNameWinsOverOtherCases) {

@@ -9,6 +9,7 @@
 
 #include "platform/posix/resource_names.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace kav::font {
@@ -26,6 +27,7 @@ constexpr uint32_t kHeadersSize = kFileAlignment;
 constexpr uint32_t kSubdirectory = 0x80000000u;
 constexpr uint32_t kLanguage = 0x0409;  // U.S. English, a resource compiler's default
 constexpr uint64_t kMaxTotalBytes = 1u << 30;
+constexpr size_t kMaxEntries = 0xFFFF;
 
 uint32_t Align(uint32_t v, uint32_t a) { return (v + a - 1) & ~(a - 1); }
 
@@ -143,7 +145,14 @@ bool ResourceId::operator<(const ResourceId &other) const {
 
 bool PeWriter::Add(const ResourceId &type, const ResourceId &name, std::span<const uint8_t> bytes) {
     if (!type.Valid() || !name.Valid() || totalBytes_ + bytes.size() > kMaxTotalBytes) return false;
-    if (!types_[type].emplace(name, std::vector<uint8_t>(bytes.begin(), bytes.end())).second)
+    // A directory counts its entries in 16 bits.
+    auto names = types_.find(type);
+    if (names == types_.end()) {
+        if (types_.size() >= kMaxEntries) return false;
+        names = types_.emplace(type, Names{}).first;
+    }
+    if (names->second.size() >= kMaxEntries ||
+        !names->second.emplace(name, std::vector<uint8_t>(bytes.begin(), bytes.end())).second)
         return false;
     totalBytes_ += bytes.size();
     return true;
@@ -198,12 +207,22 @@ std::vector<uint8_t> PeWriter::Build() const {
     return f;
 }
 
+// Written beside the target and renamed over it: an engine that has the old
+// font mapped keeps reading the old file, where rewriting it in place would
+// pull the pages from under it.
 bool PeWriter::WriteFile(const std::string &path) const {
     const std::vector<uint8_t> bytes = Build();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::string temporary = path + ".tmp";
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    return !out.fail();
+    std::error_code error;
+    if (!out.fail()) std::filesystem::rename(temporary, path, error);
+    if (out.fail() || error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kav::font

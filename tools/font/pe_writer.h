@@ -41,13 +41,15 @@ class PeWriter {
 public:
     // Adds one resource.  False, adding nothing, when the type or name is
     // not valid, the type already holds that name (names compare without
-    // regard to case), or the data would pass 1 GiB in all.
+    // regard to case), a directory would pass 65535 entries, or the data
+    // would pass 1 GiB in all.
     bool Add(const ResourceId &type, const ResourceId &name, std::span<const uint8_t> bytes);
 
     // The whole file.
     std::vector<uint8_t> Build() const;
 
-    // Writes the file; false when it cannot be written completely.
+    // Writes the file, replacing any old one whole; false when it cannot be
+    // written completely.
     bool WriteFile(const std::string &path) const;
 
 private:
