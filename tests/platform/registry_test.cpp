@@ -130,6 +130,14 @@ TEST(Registry, MalformedLinesAreSkippedWithOneWarningEach) {
     EXPECT_EQ(a.values[0].data, "yes");
     EXPECT_TRUE(a.subkeys.empty());
 
+    // UTF-16 files, as newer registry editors write them.
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\W\xE9]\r\n"))
+        wide += std::string(1, c) + '\0';
+    root = kav::posix::ParseRegistry(wide, "w.reg", nullptr);
+    ASSERT_EQ(root->subkeys.size(), 1u);
+    EXPECT_EQ(root->subkeys[0]->name, "W\xE9");
+
     // No header: nothing is taken.
     root = kav::posix::ParseRegistry("[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"1\"\n", "z.reg", nullptr);
     EXPECT_TRUE(root->subkeys.empty());

@@ -42,6 +42,7 @@ DWORD WINAPI TakeOnce(LPVOID semaphore) {
 }
 
 TEST(Semaphore, ReleasesLetExactlyThatManyWaitersThrough) {
+    g_passed = 0;
     HANDLE s = CreateSemaphoreA(nullptr, 0, 3, nullptr);
     ASSERT_NE(s, nullptr);
     HANDLE threads[3];
