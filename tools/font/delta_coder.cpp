@@ -51,21 +51,40 @@ std::vector<uint8_t> EncodeDelta8(const uint8_t *samples, size_t n, const DeltaT
 DeltaTable8 TrainDeltaTable8(const std::vector<std::vector<uint8_t>> &frames, int iterations) {
     DeltaTable8 table = kStartTable;
     for (int it = 0; it < iterations; ++it) {
-        std::array<double, 16> sum{};
+        std::array<double, 16> sum{}, squares{};
         std::array<uint64_t, 16> count{};
         for (const auto &f : frames) {
             if (f.empty()) continue;
             int decoded = f[0];
             for (size_t i = 1; i < f.size(); ++i) {
                 const int code = BestCode(decoded, f[i], table);
-                sum[code] += f[i] - decoded;
+                const double wanted = f[i] - decoded;
+                sum[code] += wanted;
+                squares[code] += wanted * wanted;
                 ++count[code];
                 decoded += table[code];
             }
         }
         DeltaTable8 next = table;
-        for (int c = 0; c < 16; ++c)
-            if (count[c] > 0) next[c] = static_cast<int8_t>(std::clamp<long>(std::lround(sum[c] / count[c]), -128, 127));
+        std::array<double, 16> spread{};  // total squared error around each step's mean
+        for (int c = 0; c < 16; ++c) {
+            if (count[c] == 0) continue;
+            const double mean = sum[c] / static_cast<double>(count[c]);
+            next[c] = static_cast<int8_t>(std::clamp<long>(std::lround(mean), -128, 127));
+            spread[c] = squares[c] - mean * sum[c];
+        }
+        // A step nobody chose is wasted: split the step with the largest
+        // error instead, one standard deviation to the side it leans.
+        for (int c = 0; c < 16; ++c) {
+            if (count[c] != 0) continue;
+            const int worst = static_cast<int>(std::max_element(spread.begin(), spread.end()) - spread.begin());
+            if (spread[worst] <= 0.0) break;
+            const double mean = sum[worst] / static_cast<double>(count[worst]);
+            const double sd = std::sqrt(spread[worst] / static_cast<double>(count[worst]));
+            const double side = mean >= 0 ? 1.0 : -1.0;
+            next[c] = static_cast<int8_t>(std::clamp<long>(std::lround(mean + side * std::max(1.0, sd)), -128, 127));
+            spread[worst] = 0.0;
+        }
         // Keep the steps distinct and sorted, and one of them exactly 0, so
         // that silence codes without drift.
         std::sort(next.begin(), next.end());
