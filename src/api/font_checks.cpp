@@ -1,5 +1,7 @@
 #include "api/font_checks.h"
 
+#include "phonetics/speech_header_check.h"
+
 #include "api/font_resources.h"
 #include "phonetics/speech_header.h"
 
@@ -52,12 +54,10 @@ LONG CheckSpeechFont(HMODULE hModule) {
     if (!FamilyCountSound(hModule, "NUMPCMRESOURCES", "PCMD", kFirstPcmdId)) return SE_ERR_FONTLOAD;
     if (!FamilyCountSound(hModule, "NUMINSTRESOURCES", "INST", kFirstInstId)) return SE_ERR_FONTLOAD;
 
-    // The voice header's fixed fields are read without further checks by
-    // loading (the flags word), the encoder and the audio threads.
-    const Found header = Inspect(hModule, "SPEECH_HDR", 256, [](const BYTE *p, DWORD size) {
-        SpeechHeader hdr;
-        return ReadSpeechHeader(p, size, &hdr);
-    });
+    // The voice header is read without further checks by loading (the flags
+    // word), the encoder, the synthesis and the audio threads.
+    const Found header = Inspect(hModule, "SPEECH_HDR", 256,
+                                 [](const BYTE *p, DWORD size) { return CheckSpeechHeader(p, size) == 0; });
     if (header != Found::kGood) return SE_ERR_FONTLOAD;
 
     // The kernel dictionary's file name is used as a C string.

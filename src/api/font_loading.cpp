@@ -9,6 +9,7 @@
 #include "api/font_resources.h"
 #include "api/services.h"
 #include "phonetics/speech_header.h"
+#include "synth/synthesis_font.h"
 
 #include <cstdio>
 #include <cstring>
@@ -156,6 +157,12 @@ LONG LoadSpeechFont(LPSCB lpSCB, LPCSTR lpszFontName) {
     lpSCB->nRulePasses = passes;
 
     TakeResources(lpSCB);
+    // The unit tables and frames are checked once here, so that synthesis
+    // can read them without a check per frame.
+    if (CheckSynthesisData(lpSCB) != 0) {
+        UnloadSpeechFont(lpSCB);
+        return RefuseFont(lpSCB);
+    }
     ReadStressIncrements(lpSCB->hFontModule);
 
     // Kernel dictionary: when the font has "KERNEL_DIC" 100, OpenDictionary

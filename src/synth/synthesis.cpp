@@ -103,7 +103,7 @@ LONG BeginSynthesis(const char *phonetics, LONG pitchLevel, LONG speedLevel) {
     EndProsody(nullptr, nullptr);  // nothing of an unfinished phrase is written back later
     LPSCB lpSCB = g_lpSynthSCB.load();
     SynthesisPhrase &ph = g_phrase;
-    if (OpenSynthesisFont(lpSCB, &ph.font) != 0) return SE_ERR_NOFONT;
+    if (OpenSynthesisFont(lpSCB, &ph.font) != 0 || !ph.font.Complete()) return SE_ERR_NOFONT;
     BuildPhonemeMap(ph.font.hdr.symbols, ph.font.symbolBytes, ph.font.hdr.phonemes, ph.phonemeMap);
     ph.tokens = TokenContext{ph.phonemeMap, lpSCB->nMarkerChar, g_lStressIncr[kSecSpeed],
                              static_cast<LONG>(ph.font.hdr.BasePitch())};

@@ -57,6 +57,9 @@ bool UnitsValid(const SynthesisFont &f) {
 LONG CheckSynthesisData(LPSCB lpSCB) {
     SynthesisFont f;
     if (OpenSynthesisFont(lpSCB, &f) != 0) return SE_ERR_FONTLOAD;
+    // Missing members were reported by loading and make synthesis refuse
+    // the font; only data that is there can be wrong.
+    if (!f.Complete()) return 0;
     if (!UnitsValid(f) || !FramesValid(f)) return SE_ERR_FONTLOAD;
     if (f.deltaCoded && f.deltaBytes < (f.sixteenBit ? 512u : 16u)) return SE_ERR_FONTLOAD;
     // A font without mouth shapes is fine; one with too few is not.

@@ -50,6 +50,12 @@ struct SynthesisFont {
     // addition per byte from sample to sample.
     BYTE deltaPairs[256][2] = {};
 
+    // The unit table, the first frame table and sample block, and the delta
+    // table when the header asks for one: what speaking needs.  A font that
+    // lacks one of them loads (its loader has shown the assertion) but
+    // cannot speak.
+    bool Complete() const { return demi != nullptr && inst != nullptr && pcmd != nullptr && (!deltaCoded || delta != nullptr); }
+
     // First frame of the outgoing (or incoming) unit of the pair (p, c), or
     // kNoUnit when the pair has none or the entry lies outside the tables.
     DWORD Unit(bool incoming, DWORD p, DWORD c) const;

@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 #include "platform/testing.h"
+#include "fonts/synthetic_voice.h"
 
 #include <atomic>
 #include <filesystem>
@@ -32,19 +33,25 @@ void WriteFile(const std::string &path, const Bytes &bytes) {
 
 }  // namespace
 
+// The smallest font that loads: two rule passes, a sentence program and a
+// two-phoneme voice whose unit tables pass the load-time checks.
 TestFont TestFont::Minimal(uint32_t headerFlags) {
-    Bytes header;
-    for (uint32_t v : {headerFlags, 2u, 11025u, 8u, 110u, 0u, 0u}) {
-        Bytes w = Le32(v);
-        header.insert(header.end(), w.begin(), w.end());
+    kav::testing::SyntheticVoice voice;
+    voice.flags = headerFlags;
+    voice.symbols = "_\na";
+    voice.Fill(1);
+    Bytes demi;
+    for (uint32_t entry : voice.demi) {
+        Bytes w = Le32(entry);
+        demi.insert(demi.end(), w.begin(), w.end());
     }
-    header.insert(header.end(), {'_', '\n', 'a', 0});
     TestFont f;
     f.SetVersion(2, 11).SetInteger("NUMRULEPASSES", 2);
     f.Set("RULE", 300, {1, 2}).Set("RULE", 301, {3, 4}).Set("RULE", 350, {5});
-    f.Set("DEMI", 258, Bytes(8, 0)).Set("SPEECH_HDR", 256, header).Set("MOUTH_SHAPES", 257, Bytes(3, 0));
-    f.SetInteger("NUMPCMRESOURCES", 1).Set("PCMD", 500, Bytes(16, 0x80));
-    f.SetInteger("NUMINSTRESOURCES", 1).Set("INST", 400, Bytes(16, 0));
+    f.Set("DEMI", 258, demi).Set("SPEECH_HDR", 256, voice.Header()).Set("MOUTH_SHAPES", 257, voice.mouth);
+    f.SetInteger("NUMPCMRESOURCES", 1).Set("PCMD", 500, voice.pcmd);
+    f.SetInteger("NUMINSTRESOURCES", 1).Set("INST", 400, voice.inst);
+    if (!voice.delta.empty()) f.Set("DELTA_TABLE", 259, voice.delta);
     return f;
 }
 
