@@ -12,4 +12,5 @@
 #include "win32_memory.h"
 #include "win32_user.h"
 #include "win32_module.h"
+#include "win32_file.h"
 #endif
