@@ -42,6 +42,21 @@ typedef struct HINSTANCE__ *HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef struct HWND__ *HWND;
 typedef int HFILE;
+typedef struct tagPOINT { LONG x; LONG y; } POINT;
+/* A queued message, laid out as on Windows. */
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+#define WM_NULL 0x0000
+#define WM_QUIT 0x0012
+#define WM_USER 0x0400
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0
@@ -221,6 +236,27 @@ typedef struct tagSCB {
    restores the default. */
 typedef void (*KAVMSGBOXHOOK)(const char *lpszCaption, const char *lpszText, UINT uStyle);
 KAVAPI void KAVCALL KavSetMessageBoxHook(KAVMSGBOXHOOK lpfnHook);
+
+/* Windows for the engine's notifications.  A client gives OpenSpeech a window
+   made here; the engine posts its notifications to it, and the thread that
+   made the window receives them by pumping its message queue:
+
+       while (KavGetMessage(&msg, NULL, 0, 0) > 0) KavDispatchMessage(&msg);
+
+   A window belongs to the thread that created it; only that thread receives
+   its messages, dispatches them and may destroy it.  Window handles are small
+   integers (they fit in 32 bits).  When the thread ends, its windows go with
+   it and posts to them fail.  KavGetMessage returns 0 when it retrieves
+   WM_QUIT (post one to your own window to end the loop above) and -1 on an
+   invalid window filter.  The functions behave as the Windows functions
+   GetMessage, PeekMessage, DispatchMessage and PostMessage. */
+typedef LRESULT (*KAVWNDPROC)(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, void *lpUserData);
+KAVAPI HWND KAVCALL KavCreateWindow(KAVWNDPROC lpfnWndProc, void *lpUserData);
+KAVAPI BOOL KAVCALL KavDestroyWindow(HWND hwnd);
+KAVAPI BOOL KAVCALL KavGetMessage(MSG *lpMsg, HWND hwnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+KAVAPI BOOL KAVCALL KavPeekMessage(MSG *lpMsg, HWND hwnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+KAVAPI LRESULT KAVCALL KavDispatchMessage(const MSG *lpMsg);
+KAVAPI BOOL KAVCALL KavPostMessage(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 #endif
 
 #ifdef __cplusplus

@@ -12,6 +12,7 @@
 // cover the whole mapping.
 #pragma once
 
+#include "win32_handle.h"
 #include "win32_types.h"
 
 #define OF_READ             0x00000000u
@@ -43,8 +44,6 @@ typedef struct _OFSTRUCT {
     WORD Reserved2;
     CHAR szPathName[OFS_MAXPATHNAME];
 } OFSTRUCT, *LPOFSTRUCT;
-
-typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 
 // Paths of OFS_MAXPATHNAME characters or more are refused, as on Windows.
 HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle);
