@@ -7,9 +7,10 @@
 // OpenFile: a second exclusive open of a file that is held exclusively fails.
 //
 // A file-mapping object covers a whole file, read-only, and may carry a name;
-// CreateFileMappingA with a name that is already in use hands out the same
-// object as long as it still maps the same file.  Views are read-only and
-// cover the whole mapping.
+// CreateFileMappingA with a name that is already in use hands out a new
+// handle to the same object as long as it still maps the same file.  Views
+// are read-only and cover the whole mapping.  CloseHandle closes a mapping
+// handle; a view keeps its mapping until UnmapViewOfFile.
 #pragma once
 
 #include "win32_handle.h"
@@ -66,8 +67,3 @@ HANDLE CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpAttributes, DWOR
 LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh, DWORD dwFileOffsetLow,
                      size_t dwNumberOfBytesToMap);
 BOOL UnmapViewOfFile(LPCVOID lpBaseAddress);
-
-// What CloseHandle does for a file-mapping handle: FALSE, without touching
-// it, for a handle that is not a live file mapping, so CloseHandle can offer
-// every handle here first and close the other kinds itself.
-BOOL CloseFileMappingHandle(HANDLE hFileMappingObject);

@@ -36,10 +36,10 @@ TEST_F(FileMappingTest, OneObjectPerNameAndFile) {
     EXPECT_EQ(GetFileSize(AsHandle(f1), nullptr), 5u);
     const HANDLE m1 = CreateFileMappingA(AsHandle(f1), nullptr, PAGE_READONLY, 0, 0, "TM_a");
     const HANDLE m2 = CreateFileMappingA(AsHandle(f2), nullptr, PAGE_READONLY, 0, 5, "TM_a");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     const HANDLE other = CreateFileMappingA(AsHandle(f2), nullptr, PAGE_READONLY, 0, 0, "TM_b");
     ASSERT_NE(m1, nullptr);
-    EXPECT_EQ(m1, m2);
-    EXPECT_NE(other, m1);
+    ASSERT_NE(m2, nullptr);
     EXPECT_EQ(CreateFileMappingA(AsHandle(f1), nullptr, PAGE_READONLY, 0, 6, "TM_c"), nullptr);  // past the end
 
     // Replaced under its path: the same name now maps the new file.
@@ -53,17 +53,19 @@ TEST_F(FileMappingTest, OneObjectPerNameAndFile) {
     auto *v3 = static_cast<const char *>(MapViewOfFile(m3, FILE_MAP_READ, 0, 0, 0));
     ASSERT_NE(v1, nullptr);
     ASSERT_NE(v3, nullptr);
+    EXPECT_EQ(MapViewOfFile(m2, FILE_MAP_READ, 0, 0, 5), v1);  // one object, one set of pages
+    EXPECT_NE(MapViewOfFile(other, FILE_MAP_READ, 0, 0, 5), v1);
     EXPECT_EQ(std::string(v1, 5), "first");
     EXPECT_EQ(std::string(v3, 7), "second!");
     EXPECT_EQ(MapViewOfFile(m1, FILE_MAP_READ, 0, 0, 6), nullptr);
 
-    // The view outlives the handles; each release happens once.
-    for (HANDLE h : {m1, m2, other, m3}) EXPECT_TRUE(CloseFileMappingHandle(h));
+    // Views outlive the handles; each release happens once.
+    const void *vOther = MapViewOfFile(other, FILE_MAP_READ, 0, 0, 0);
+    for (HANDLE h : {m1, m2, other, m3}) EXPECT_TRUE(CloseHandle(h));
+    EXPECT_FALSE(CloseHandle(m1));
     EXPECT_EQ(std::string(v1, 5), "first");
-    EXPECT_TRUE(UnmapViewOfFile(v1));
-    EXPECT_TRUE(UnmapViewOfFile(v3));
+    for (const void *v : std::initializer_list<const void *>{v1, v1, v3, vOther, vOther}) EXPECT_TRUE(UnmapViewOfFile(v));
     EXPECT_FALSE(UnmapViewOfFile(v1));
-    EXPECT_FALSE(CloseFileMappingHandle(m1));
     for (HFILE f : {f1, f2, f3}) EXPECT_EQ(_lclose(f), 0);
 }
 
