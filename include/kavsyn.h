@@ -230,14 +230,20 @@ typedef struct tagSCB {
    its key and pronunciation inside the dictionary's own storage, valid until
    that dictionary is changed, closed or replaced.  Each function keeps one
    such record per process and overwrites it on every call: copy what you
-   need before the next call. */
+   need before the next call.  On 32-bit Windows it is the packed 10-byte
+   record; elsewhere its pointers keep their natural alignment, so that they
+   can be used like any other pointer. */
+#ifdef _WIN32
 #pragma pack(push, 1)
+#endif
 typedef struct tagDictEntry {
     WORD  wTag;
     char *lpszKey;
     char *lpszPronunciation;
 } DictEntry, *LPDICTENTRY;
+#ifdef _WIN32
 #pragma pack(pop)
+#endif
 
 /* Without a path: closes the current dictionary (the one below becomes
    current); with one: opens that file in place of the current dictionary, or
