@@ -216,6 +216,24 @@ typedef struct tagSCB {
 
 /* ---- Lifecycle and status -------------------------------------------- */
 
+/* Opens the engine with the named registered font (NULL: the first one).
+   Returns the SCB even when no font could be loaded (see SpeechStatus), or
+   NULL when the engine could not get memory or its housekeeping thread. */
+KAVAPI LPSCB KAVCALL OpenSpeech(HWND hwnd, WORD wFlags, LPCSTR lpszFontName);
+/* Stops any phrase, unloads the font and frees the SCB. */
+KAVAPI void KAVCALL CloseSpeech(LPSCB lpSCB);
+/* Sets new flags and, when a name is given, replaces the font (-116 while a
+   phrase is active). */
+KAVAPI LONG KAVCALL ChangeSpeech(LPSCB lpSCB, WORD wFlags, LPCSTR lpszFontName);
+/* 528 (0x0210). */
+KAVAPI WORD KAVCALL SpeechVersion(void);
+/* nStatus: 0 idle, 1 waiting to play, 2 playing, negative the last error. */
+KAVAPI LONG KAVCALL SpeechStatus(LPSCB lpSCB);
+/* Frees a phonetic string the engine returned: 0, or -1. */
+KAVAPI LONG KAVCALL FreePhoneticsBuffer(LPSTR lpPhonetics);
+/* 1 when the engine library can be loaded by name, else 0. */
+KAVAPI BOOL KAVCALL KavrelPresent(void);
+
 /* ---- Speech parameters and markers ----------------------------------- */
 
 /* ---- Phrases and speech controls ------------------------------------- */
@@ -296,6 +314,27 @@ KAVAPI BOOL KAVCALL KavPeekMessage(MSG *lpMsg, HWND hwnd, UINT wMsgFilterMin, UI
 KAVAPI LRESULT KAVCALL KavDispatchMessage(const MSG *lpMsg);
 KAVAPI BOOL KAVCALL KavPostMessage(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 #endif
+
+/* The engine's message text for an error code, as its message boxes show
+   it ("Unexpected error" for a code without one). */
+KAVAPI LPCSTR KAVCALL KavErrorText(LONG nCode);
+
+/* One registered speech font, as KavEnumSpeechFonts reports it. */
+typedef struct tagKAVFONTINFO {
+    char szName[SE_PATH_SIZE];        /* the font's registry name */
+    char szDescription[256];          /* its "Description", cut to fit */
+    char szModule[SE_PATH_SIZE];      /* the module file it loads from */
+    LONG nVersionMajor;               /* VERSIONNUMBER; -1 when absent or */
+    LONG nVersionMinor;               /*   when the module did not open */
+    LONG nStatus;                     /* 0 when the font loads, else the error */
+} KAVFONTINFO;
+/* Called once per font, in registry order; FALSE stops the enumeration. */
+typedef BOOL (*KAVFONTENUMPROC)(const KAVFONTINFO *lpInfo, LPARAM lParam);
+/* Loads each registered font in turn (process-wide settings are left as
+   they were) and reports it.  Returns the number of fonts reported, or
+   -125/-126/-127 when the registry key cannot be opened, queried or
+   enumerated. */
+KAVAPI LONG KAVCALL KavEnumSpeechFonts(KAVFONTENUMPROC lpfnEnum, LPARAM lParam);
 
 #ifdef __cplusplus
 }
