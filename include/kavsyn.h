@@ -250,6 +250,44 @@ KAVAPI char * KAVCALL TextToPhonetics(LPSCB lpSCB, const char *lpszText, UINT wF
 
 /* ---- Dictionaries ----------------------------------------------------- */
 
+/* What DictFind and DictGetEntry hand out: the entry's tag and pointers to
+   its key and pronunciation inside the dictionary's own storage, valid until
+   that dictionary is changed, closed or replaced.  Each function keeps one
+   such record per process and overwrites it on every call: copy what you
+   need before the next call.  On 32-bit Windows it is the packed 10-byte
+   record; elsewhere its pointers keep their natural alignment, so that they
+   can be used like any other pointer. */
+#ifdef _WIN32
+#pragma pack(push, 1)
+#endif
+typedef struct tagDictEntry {
+    WORD  wTag;
+    char *lpszKey;
+    char *lpszPronunciation;
+} DictEntry, *LPDICTENTRY;
+#ifdef _WIN32
+#pragma pack(pop)
+#endif
+
+/* Without a path: closes the current dictionary (the one below becomes
+   current); with one: opens that file in place of the current dictionary, or
+   above the font's kernel dictionary when there is no other. */
+KAVAPI LONG KAVCALL DictNew(LPSCB lpSCB, LPCSTR lpszPath);
+/* Pushes the file's dictionary, or a new empty one without a path. */
+KAVAPI LONG KAVCALL DictAdd(LPSCB lpSCB, LPCSTR lpszPath);
+KAVAPI LPDICTENTRY KAVCALL DictFind(LPSCB lpSCB, LPCSTR lpszKey);
+KAVAPI LPDICTENTRY KAVCALL DictGetEntry(LPSCB lpSCB, WORD wIndex);
+KAVAPI WORD KAVCALL DictNumEntries(LPSCB lpSCB);
+/* Adds or replaces an entry of the current dictionary (never the kernel
+   dictionary); the change lives in memory until DictSave. */
+KAVAPI LONG KAVCALL DictInsert(LPSCB lpSCB, LPCSTR lpszKey, LPCSTR lpszPronunciation, WORD wTag);
+KAVAPI LONG KAVCALL DictDelete(LPSCB lpSCB, LPCSTR lpszKey);
+/* Turns dictionary lookups on (non-zero) or off; returns 0. */
+KAVAPI LONG KAVCALL DictActivate(LPSCB lpSCB, BOOL fActive);
+/* Writes the current dictionary to the file; a failed save leaves any
+   previous file as it was. */
+KAVAPI LONG KAVCALL DictSave(LPSCB lpSCB, LPCSTR lpszPath);
+
 /* ---- Writing speech to a WAVE file ------------------------------------ */
 
 /* Speaks a phonetic string into a RIFF WAVE file in the font's sample

@@ -5,9 +5,11 @@
 namespace kavrel {
 
 extern const Command kFontsCommand;
+extern const Command kDictCommand;
 
 const std::vector<Command> kCommands = {
     kFontsCommand,
+    kDictCommand,
 };
 
 }  // namespace kavrel
