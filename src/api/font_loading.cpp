@@ -8,6 +8,8 @@
 #include "api/font_registry.h"
 #include "api/font_resources.h"
 #include "api/services.h"
+#include "dict/dictionary_stack.h"
+#include "dict/font_dictionaries.h"
 #include "phonetics/speech_header.h"
 #include "synth/synthesis_font.h"
 
@@ -165,12 +167,12 @@ LONG LoadSpeechFont(LPSCB lpSCB, LPCSTR lpszFontName) {
     }
     ReadStressIncrements(lpSCB->hFontModule);
 
-    // Kernel dictionary: when the font has "KERNEL_DIC" 100, OpenDictionary
-    // (dictionary stack) is to be called here with "<szFontPath>\<its text>"
-    // (CheckSpeechFont has made sure the text ends inside the resource),
-    // then the current-dictionary fields cleared, fKernelDict = 1 and
-    // fDictInMemory = 0.  Until dictionaries are loaded, no kernel dictionary.
-    lpSCB->fKernelDict = 0;
+    // The kernel dictionary goes at the bottom of the stack; a font without
+    // one has none (CheckSpeechFont has made sure its name ends inside the
+    // resource).
+    HGLOBAL hKernel = LoadFontResource(lpSCB->hFontModule, "KERNEL_DIC", 100);
+    OpenKernelDictionary(lpSCB, hKernel);
+    if (hKernel != nullptr) FreeResource(hKernel);
 
     char dictName[SE_PATH_SIZE];
     char dictPath[SE_PATH_SIZE] = "";
@@ -191,10 +193,8 @@ LONG LoadSpeechFont(LPSCB lpSCB, LPCSTR lpszFontName) {
     lpSCB->nDictCase = 1;
     LoadFontInteger(lpSCB->hFontModule, "DICTIONARYCASE", RT_RCDATA, &lpSCB->nDictCase);
 
-    // Default dictionary: OpenDictionary (dictionary stack) is to be called
-    // here with dictPath (NULL when it is empty), pushing the result on the
-    // stack, and its result returned instead of 0.
-    return 0;
+    // The default dictionary goes on top of it; with no path an empty one.
+    return OpenDictionary(lpSCB, dictPath[0] != '\0' ? dictPath : nullptr, TRUE);
 }
 
 void UnloadSpeechFont(LPSCB lpSCB) {
@@ -226,11 +226,7 @@ void UnloadSpeechFont(LPSCB lpSCB) {
         lpSCB->hFontModule = nullptr;
     }
 
-    // Dictionaries: each entry of the dictionary stack, from the top down,
-    // is to be made current and closed here with SelectDictionary (its
-    // result, sign-extended from 16 bits, into nStatus), then the
-    // current-dictionary fields and fDictInMemory cleared.  Until
-    // dictionaries are loaded the stack is always empty.
+    CloseFontDictionaries(lpSCB);
 }
 
 void ReleaseSpeechFont(LPSCB lpSCB) {

@@ -4,6 +4,7 @@
 #include "api/font_registry.h"
 #include "api/housekeeping.h"
 #include "api/services.h"
+#include "dict/dictionary.h"
 
 #include <cstdio>
 #include <string>
@@ -57,9 +58,7 @@ extern "C" KAVAPI LPSCB KAVCALL OpenSpeech(HWND hwnd, WORD wFlags, LPCSTR lpszFo
     char szFont[512];
     FindSpeechFont(lpszFontName, szFont, sizeof szFont);
 
-    // lpfnDictLookup is to be set to LookupCurrentDictionary here once the
-    // dictionary stack exists; while it is NULL the rules' dictionary
-    // element matches nothing.
+    lpSCB->lpfnDictLookup = kav::LookupCurrentDictionary;
     lpSCB->fDictActive = 1;
     lpSCB->wFlags = wFlags;
     lpSCB->nDictStack = 0;
