@@ -226,6 +226,38 @@ typedef struct tagSCB {
 
 /* ---- Dictionaries ----------------------------------------------------- */
 
+/* What DictFind and DictGetEntry hand out: the entry's tag and pointers to
+   its key and pronunciation inside the dictionary's own storage, valid until
+   that dictionary is changed, closed or replaced.  Each function keeps one
+   such record per process and overwrites it on every call: copy what you
+   need before the next call. */
+#pragma pack(push, 1)
+typedef struct tagDictEntry {
+    WORD  wTag;
+    char *lpszKey;
+    char *lpszPronunciation;
+} DictEntry, *LPDICTENTRY;
+#pragma pack(pop)
+
+/* Without a path: closes the current dictionary (the one below becomes
+   current); with one: opens that file in place of the current dictionary, or
+   above the font's kernel dictionary when there is no other. */
+KAVAPI LONG KAVCALL DictNew(LPSCB lpSCB, LPCSTR lpszPath);
+/* Pushes the file's dictionary, or a new empty one without a path. */
+KAVAPI LONG KAVCALL DictAdd(LPSCB lpSCB, LPCSTR lpszPath);
+KAVAPI LPDICTENTRY KAVCALL DictFind(LPSCB lpSCB, LPCSTR lpszKey);
+KAVAPI LPDICTENTRY KAVCALL DictGetEntry(LPSCB lpSCB, WORD wIndex);
+KAVAPI WORD KAVCALL DictNumEntries(LPSCB lpSCB);
+/* Adds or replaces an entry of the current dictionary (never the kernel
+   dictionary); the change lives in memory until DictSave. */
+KAVAPI LONG KAVCALL DictInsert(LPSCB lpSCB, LPCSTR lpszKey, LPCSTR lpszPronunciation, WORD wTag);
+KAVAPI LONG KAVCALL DictDelete(LPSCB lpSCB, LPCSTR lpszKey);
+/* Turns dictionary lookups on (non-zero) or off; returns 0. */
+KAVAPI LONG KAVCALL DictActivate(LPSCB lpSCB, BOOL fActive);
+/* Writes the current dictionary to the file; a failed save leaves any
+   previous file as it was. */
+KAVAPI LONG KAVCALL DictSave(LPSCB lpSCB, LPCSTR lpszPath);
+
 /* ---- Writing speech to a WAVE file ------------------------------------ */
 
 /* ---- Linux client support (Kav prefix: not Windows functions) --------- */

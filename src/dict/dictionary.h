@@ -42,4 +42,9 @@ enum DictSearchMode { kDictFind = 0, kDictInsertPos = 1 };
 // kDictInsertPos: where such a key belongs (the equal entry's index if any).
 LONG SearchDictionary(const char *key, int mode, int length, const void *table, DWORD count, const char *pool);
 
+// Exact search of the current SCB's current dictionary: the entry's record,
+// or NULL when nothing matches or lookups are off (fDictActive 0).  OpenSpeech
+// installs it in the SCB's lpfnDictLookup.
+void *LookupCurrentDictionary(const char *lpszKey, int nLength);
+
 }  // namespace kav

@@ -17,4 +17,13 @@ long AllocationsSinceArmed();
 // Live global-memory blocks in the process: a leak check for tests.
 long LiveBlocks();
 
+// Make the Nth file operation from now fail (1 = the next one), counting
+// OpenFile, _lwrite, MoveFileExA, CreateFileMappingA and MapViewOfFile on
+// every thread; 0 disarms.  A failing _lwrite writes half of what it was
+// asked (a disk that filled up midway) and reports that short count.
+void FailFileOperationAfter(long n);
+
+// Number of file operations the armed countdown has let through so far.
+long FileOperationsSinceArmed();
+
 }  // namespace kav::fault

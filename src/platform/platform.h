@@ -14,6 +14,7 @@
 #include "win32_memory.h"
 #include "win32_message.h"
 #include "win32_module.h"
+#include "win32_file.h"
 #include "win32_registry.h"
 #include "win32_string.h"
 #include "win32_sync.h"
