@@ -87,8 +87,9 @@ TEST_F(DictCompiler, CaseModes) {
     EXPECT_EQ(Find("MiXed").first, "m");
     EXPECT_EQ(Find("mixed").first, "n");
     // Folded, the two are one key.
-    EXPECT_THAT(Compile("MiXed\tm\n\nmixed\tn\n", KeyCase::Upper),
-                ElementsAre("lex.txt:3: duplicate key 'MIXED' (first at line 1)"));
+    EXPECT_THAT(Compile("MiXed\tm\n\nmixed\tn\nMIXED\to\n", KeyCase::Upper),
+                ElementsAre("lex.txt:3: duplicate key 'MIXED' (first at line 1)",
+                            "lex.txt:4: duplicate key 'MIXED' (first at line 1)"));
 }
 
 TEST_F(DictCompiler, EveryBadLineIsReportedWithItsNumber) {

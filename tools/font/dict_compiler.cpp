@@ -100,12 +100,14 @@ void SortDictionaryEntries(std::vector<LexiconEntry> &entries, const std::string
     // the line that came first.
     std::stable_sort(entries.begin(), entries.end(),
                      [](const LexiconEntry &a, const LexiconEntry &b) { return a.key < b.key; });
+    size_t first = 0;  // of the run of equal keys
     for (size_t i = 1; i < entries.size(); ++i) {
-        if (entries[i].key == entries[i - 1].key) {
-            Report(errors, name, entries[i].line,
-                   "duplicate key '" + entries[i].key + "' (first at line " + std::to_string(entries[i - 1].line) +
-                       ")");
+        if (entries[i].key != entries[first].key) {
+            first = i;
+            continue;
         }
+        Report(errors, name, entries[i].line,
+               "duplicate key '" + entries[i].key + "' (first at line " + std::to_string(entries[first].line) + ")");
     }
 }
 

@@ -85,7 +85,7 @@ int RunLexiconCommand(int argc, char **argv) {
             BuildKernelLexicon(cmu, poslex, probabilities, static_cast<size_t>(maxWords), s);
         const std::string text = FormatLexicon(
             words, {"Kernel lexicon of the English fonts, made by 'kavfont lexicon cmu' from festival's",
-                    "CMU lexicon (cmudict-0.4, festlex-cmu) in KAL phonemes; see fonts/KAL16/README.md.",
+                    "CMU lexicon (cmudict-0.4, festlex-cmu) in KAL phonemes; see fonts/KAL16/lexicon.md.",
                     "Changed from the original: phones mapped to one-byte symbols, stress written as marks",
                     "before the vowel, one pronunciation per word, " + std::to_string(words.size()) +
                         " words chosen by WSJ probability."});
