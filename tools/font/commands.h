@@ -23,4 +23,10 @@ int UsageError(const char *command, const std::string &message);
 // kavfont voice --db GROUPFILE --variant kal16|kal8 --out DIR
 int RunVoiceCommand(int argc, char **argv);
 
+// kavfont dict compile LEXICON -o FILE [--case upper|lower|none]
+int RunDictCommand(int argc, char **argv);
+
+// kavfont lexicon cmu --cmudict FILE --poslex FILE --tags FILE [--max N] -o LEXICON
+int RunLexiconCommand(int argc, char **argv);
+
 }  // namespace kav::font

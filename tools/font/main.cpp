@@ -12,6 +12,8 @@ using kav::font::Command;
 // Further tools join this table.
 constexpr Command kCommands[] = {
     {"voice", "build a voice's resources from a diphone database", kav::font::RunVoiceCommand},
+    {"dict", "compile a text lexicon into a dictionary file", kav::font::RunDictCommand},
+    {"lexicon", "make the kernel lexicon text from the CMU lexicon", kav::font::RunLexiconCommand},
 };
 
 void PrintHelp(FILE *out) {
