@@ -23,4 +23,7 @@ int UsageError(const char *command, const std::string &message);
 // kavfont voice --db GROUPFILE --variant kal16|kal8 --out DIR
 int RunVoiceCommand(int argc, char **argv);
 
+// kavfont rules compile|disasm|trace|masks ...
+int RunRulesCommand(int argc, char **argv);
+
 }  // namespace kav::font

@@ -12,6 +12,7 @@ using kav::font::Command;
 // Further tools join this table.
 constexpr Command kCommands[] = {
     {"voice", "build a voice's resources from a diphone database", kav::font::RunVoiceCommand},
+    {"rules", "compile, disassemble and trace rule programs", kav::font::RunRulesCommand},
 };
 
 void PrintHelp(FILE *out) {
