@@ -6,6 +6,8 @@
 
 #include "rules/pass_fixture.h"
 
+#include "platform/testing.h"
+
 namespace kav::font {
 namespace {
 
@@ -28,20 +30,32 @@ Bytes Cat(Bytes a, const Bytes &b) {
     return a;
 }
 
-class RuleCompilerTest : public ruletest::PassTest {};
+class RuleCompilerTest : public ruletest::PassTest {
+public:
+    // Through a resource handle, as a font's passes are run.
+    static std::string RunResource(const Bytes &program, const std::string &text) {
+        HGLOBAL h = kav::testing::MakeResource(program.data(), program.size());
+        char *out = nullptr;
+        const LONG status = kav::RunRulePass(text.c_str(), h, &out);
+        std::string result = status == 0 ? std::string(out) : "error " + std::to_string(status);
+        if (out != nullptr) kav::FreeBlock(out);
+        FreeResource(h);
+        return result;
+    }
+};
 
 TEST_F(RuleCompilerTest, DocumentedPhRuleResumingAfterItsFocus) {
     const Bytes bytes = Compile("[\"ph\"] > -> \"f\"\n");
     EXPECT_EQ(bytes, Cat(Header(0), {0x03, 0xFF, 0xFF, 0x05, 0x0E, 0x00, 0x45, 0x42, 0x70, 0x68, 0x00, 0x46, 0x44,
                                      0x00, 0x50, 0x66, 0x00, 0x00}));
-    EXPECT_EQ(Run(bytes, " phone "), " fone ");
+    EXPECT_EQ(RunResource(bytes, " phone "), " fone ");
 }
 
 TEST_F(RuleCompilerTest, DocumentedPhRuleWithoutResumePoint) {
     const Bytes bytes = Compile("[\"ph\"] -> \"f\"");
     EXPECT_EQ(bytes, Cat(Header(0), {0x03, 0xFF, 0xFF, 0x05, 0x0D, 0x00, 0x45, 0x42, 0x70, 0x68, 0x00, 0x46, 0x00,
                                      0x50, 0x66, 0x00, 0x00}));
-    EXPECT_EQ(Run(bytes, " phphx "), " ffx ");
+    EXPECT_EQ(RunResource(bytes, " phphx "), " ffx ");
 }
 
 constexpr const char *kStarWords =
@@ -59,7 +73,7 @@ TEST_F(RuleCompilerTest, DocumentedForeachOverWords) {
                               0x00, 0x46, 0x00, 0x50, 0x2A, 0x00, 0x00, 0x00, 0xFF, 0xFF});
     const Bytes bytes = Compile(kStarWords);
     EXPECT_EQ(bytes, expected);
-    EXPECT_EQ(Run(bytes, " ab cd "), " *b *d ");
+    EXPECT_EQ(RunResource(bytes, " ab cd "), " *b *d ");
 }
 
 TEST_F(RuleCompilerTest, TraceNamesTheRuleAndItsSpan) {
