@@ -108,8 +108,7 @@ const char *PassWorkspace::FindTagValue(WORD id) const {
 
 // Owned values are told by a flag rather than by their leading ESC or FS, so
 // a borrowed value that happens to begin with those bytes is never freed.
-void PassWorkspace::ClearMarks() {
-    if (marks_ == nullptr) return;
+void PassWorkspace::ReleaseMarkValues() {
     for (DWORD i = 0; i < markCount_; ++i) {
         if (marks_[i].owned) FreeBlock(const_cast<char *>(marks_[i].value));
     }

@@ -62,7 +62,9 @@ public:
     Span FindCapture(WORD id) const;
     Span FindTagSpan(WORD id) const;
     const char *FindTagValue(WORD id) const;
-    void ClearMarks();
+    void ClearMarks() {
+        if (markCount_ != 0) ReleaseMarkValues();
+    }
     void FreeMarks();
 
     // ---- Edits and output.
@@ -95,6 +97,7 @@ private:
     };
 
     Mark *NewMark();
+    void ReleaseMarkValues();
     const Mark *Newest(BYTE kind, WORD id) const;
     void AppendOutput(const BYTE *bytes, DWORD n);
 

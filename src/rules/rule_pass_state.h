@@ -79,7 +79,7 @@ private:
     int repeatDepth_ = 0, altDepth_ = 0;
     int nesting_ = 0;  // elements being matched, one inside the other
     WORD posDepth_ = 0;
-    WORD posStack_[kPosStackSize];
+    WORD posStack_[kPosStackSize] = {};
 
     // Statement state.
     WORD stmtPC_ = kNoCode;

@@ -1,4 +1,4 @@
-// Header check and decoding of statements, elements and actions.
+// Header check and decoding of elements and actions.
 #include "rules/rule_program.h"
 
 namespace kav::rules {
@@ -14,11 +14,6 @@ LONG RuleProgram::Open(const void *bytes, DWORD size) {
     entry_ = Word(8);
     if (entry_ == kNoCode) return SE_ERR_NORULES;
     return 0;
-}
-
-StatementInfo RuleProgram::Statement(WORD codeOffset) const {
-    const DWORD at = codeBase_ + codeOffset;
-    return StatementInfo{Byte(at), Word(at + 1), at + 3};
 }
 
 ElementInfo RuleProgram::Element(DWORD at) const {

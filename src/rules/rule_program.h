@@ -87,7 +87,10 @@ public:
     }
     const BYTE *Bytes(DWORD at) const { return bytes_ + at; }  // for spans already checked
 
-    StatementInfo Statement(WORD codeOffset) const;
+    StatementInfo Statement(WORD codeOffset) const {
+        const DWORD at = codeBase_ + codeOffset;
+        return StatementInfo{Byte(at), Word(at + 1), at + 3};
+    }
     ElementInfo Element(DWORD at) const;
     ActionInfo Action(DWORD at) const;
 

@@ -17,17 +17,19 @@ std::string Apply(const std::function<void(Asm &)> &pattern, const std::string &
 }
 
 TEST_F(Matcher, GreedyGivesBackExceptInsideAnAlternative) {
-    auto greedy = [](bool inAlt) {
-        return [inAlt](Asm &a) {
+    auto greedy = [](bool inAlt, const std::string &after) {
+        return [inAlt, after](Asm &a) {
             const uint16_t letters = a.ClassOf(kLetters);
             a.B(EL_AT_ANCHOR).Focus();
             auto rep = [&] { a.Repeat(0, 0xFFFF, [&] { a.El(EL_CLASS, letters); }); };
             if (inAlt) a.Alt(rep); else rep();
-            a.FocusEnd().Lit("s");
+            a.FocusEnd();
+            if (after.empty()) a.B(EL_AT_END); else a.Lit(after);
         };
     };
-    EXPECT_EQ(Apply(greedy(false), "bass"), "<>s");
-    EXPECT_EQ(Apply(greedy(true), "bass"), "bass");
+    EXPECT_EQ(Apply(greedy(false, "s"), "bass"), "<>s");
+    EXPECT_EQ(Apply(greedy(true, "s"), "bass"), "bass");
+    EXPECT_EQ(Apply(greedy(true, ""), "bass"), "<>");  // it took the whole word
     // Minimum not reached, maximum bounding the take.
     EXPECT_EQ(Apply([](Asm &a) {
                   a.Focus().Repeat(2, 3, [&] { a.Lit("a"); });

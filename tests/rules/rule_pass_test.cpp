@@ -1,4 +1,4 @@
-// Whole passes: the document's example programs from their exact bytes,
+// Whole passes: the reference example programs from their exact bytes,
 // the statement loop, frames, actions and the output assembly.
 #include "rules/pass_fixture.h"
 
