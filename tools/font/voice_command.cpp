@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "font_resource_pe.h"
 #include "kal_group.h"
 #include "voice_resources.h"
 
@@ -12,16 +13,18 @@ namespace kav::font {
 namespace {
 
 constexpr const char *kVoiceUsage =
-    "Usage: kavfont voice --db GROUPFILE --variant kal16|kal8 --out DIR\n"
+    "Usage: kavfont voice --db GROUPFILE --variant kal16|kal8 (--out DIR | --dll FILE)\n"
     "\n"
     "Builds a voice from a festvox diphone group file (Debian festvox-kallpc16k:\n"
     "/usr/share/festival/voices/english/kal_diphone/group/kallpc16k.group) and\n"
     "writes each of its resources to DIR as TYPE.NAME (for example DEMI.258,\n"
-    "10.NUMINSTRESOURCES), ready for the font linker.\n"
+    "10.NUMINSTRESOURCES), ready for the font linker, or all of them into one\n"
+    "resource-only DLL (a voice, not yet a whole font: the rules are missing).\n"
     "\n"
     "  --db GROUPFILE   the diphone database\n"
     "  --variant V      kal16: 16 kHz, 16-bit samples; kal8: 11,025 Hz, 8-bit, delta-coded\n"
     "  --out DIR        where to write the resources (created if missing)\n"
+    "  --dll FILE       write them into a resource-only DLL instead\n"
     "  --quiet          do not print the summary\n"
     "  -h, --help       show this help\n";
 
@@ -34,7 +37,7 @@ bool WriteFile(const std::filesystem::path &path, const std::vector<uint8_t> &by
 }  // namespace
 
 int RunVoiceCommand(int argc, char **argv) {
-    std::string db, variant, out;
+    std::string db, variant, out, dll;
     bool quiet = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -46,12 +49,17 @@ int RunVoiceCommand(int argc, char **argv) {
             quiet = true;
             continue;
         }
-        std::string *target = arg == "--db" ? &db : arg == "--variant" ? &variant : arg == "--out" ? &out : nullptr;
+        std::string *target = arg == "--db"        ? &db
+                              : arg == "--variant" ? &variant
+                              : arg == "--out"     ? &out
+                              : arg == "--dll"     ? &dll
+                                                   : nullptr;
         if (target == nullptr) return UsageError("voice", "unknown argument '" + arg + "'");
         if (i + 1 >= argc) return UsageError("voice", arg + " needs a value");
         *target = argv[++i];
     }
-    if (db.empty() || variant.empty() || out.empty()) return UsageError("voice", "--db, --variant and --out are required");
+    if (db.empty() || variant.empty()) return UsageError("voice", "--db and --variant are required");
+    if (out.empty() == dll.empty()) return UsageError("voice", "give one of --out and --dll");
     VoiceFormat format;
     if (variant == "kal16") format = FormatOf(VoiceVariant::Kal16);
     else if (variant == "kal8") format = FormatOf(VoiceVariant::Kal8);
@@ -62,14 +70,21 @@ int RunVoiceCommand(int argc, char **argv) {
         const KalDatabase database = ReadKalGroupFile(db);
         const BuiltVoice voice = BuildVoice(database, format);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::error_code ec;
-        std::filesystem::create_directories(out, ec);
-        if (ec) return Fail("cannot create " + out + ": " + ec.message());
         uint64_t total = 0;
-        for (const FontResource &r : voice.resources) {
-            const auto path = std::filesystem::path(out) / (r.type.Spelling() + "." + r.name.Spelling());
-            if (!WriteFile(path, r.bytes)) return Fail("cannot write " + path.string());
-            total += r.bytes.size();
+        for (const FontResource &r : voice.resources) total += r.bytes.size();
+        if (!dll.empty()) {
+            PeWriter writer;
+            std::string refused;
+            if (!AddFontResources(writer, voice.resources, &refused)) return Fail("the DLL cannot hold " + refused);
+            if (!writer.WriteFile(dll)) return Fail("cannot write " + dll);
+        } else {
+            std::error_code ec;
+            std::filesystem::create_directories(out, ec);
+            if (ec) return Fail("cannot create " + out + ": " + ec.message());
+            for (const FontResource &r : voice.resources) {
+                const auto path = std::filesystem::path(out) / (r.type.Spelling() + "." + r.name.Spelling());
+                if (!WriteFile(path, r.bytes)) return Fail("cannot write " + path.string());
+            }
         }
         if (!quiet) {
             const VoiceStats &s = voice.stats;
