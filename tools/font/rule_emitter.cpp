@@ -21,6 +21,7 @@ using namespace kav::rules;
 namespace {
 
 constexpr size_t kMaxArea = 0xFFFF;  // 0xFFFF itself means "none"
+constexpr size_t kMaxClassNesting = 200;  // keeps the resolution's recursion shallow
 
 bool KeyLess(const std::string &a, const std::string &b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -88,6 +89,10 @@ private:
     // The members of a class, its included classes resolved (once each).
     std::bitset<256> ClassMembers(const Definition &d) {
         if (auto it = sets_.find(&d); it != sets_.end()) return it->second;
+        if (visiting_.size() > kMaxClassNesting) {
+            Error(d.pos, "classes include one another more than " + std::to_string(kMaxClassNesting) + " deep");
+            return sets_[&d] = {};
+        }
         visiting_.insert(&d);
         std::bitset<256> set;
         for (const ClassItem &it : d.items) {

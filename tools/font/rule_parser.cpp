@@ -109,7 +109,6 @@ private:
                 SkipLine();
                 continue;
             }
-            const size_t before = errors_.size();
             try {
                 if (IsWord("class") || IsWord("longest") || IsWord("first") || IsWord("sub") || IsWord("mask")) {
                     if (src == nullptr) Fail(Peek().pos, "definitions belong at the top level, outside blocks");
@@ -119,7 +118,6 @@ private:
                 }
                 EndOfStatement();
             } catch (const SyntaxError &) {
-                (void)before;
                 SkipLine();
             }
         }
