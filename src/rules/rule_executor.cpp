@@ -57,6 +57,7 @@ void RulePass::RunRule(WORD operand, DWORD body) {
     ws_.EnterRuleMode();
     DWORD actions = body;
     if (MatchElement(actions)) {
+        if (traceHook_ != nullptr) traceHook_(traceContext_, stmtPC_, focusStart_, focusEnd_);
         ws_.ClearSpan(focusStart_, static_cast<WORD>(focusEnd_ - focusStart_));
         stmtResult_ = RunActions(actions);
         cursor_ = resumePos_;

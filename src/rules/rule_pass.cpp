@@ -12,7 +12,14 @@ namespace {
 // PassBusy: test and set are one atomic exchange, so of two threads that
 // start passes at the same moment exactly one gets through.
 std::atomic<bool> g_passBusy{false};
+RuleTraceHook g_traceHook = nullptr;
+void *g_traceContext = nullptr;
 }  // namespace
+
+void SetRuleTraceHook(RuleTraceHook lpfnHook, void *lpContext) {
+    g_traceHook = lpfnHook;
+    g_traceContext = lpContext;
+}
 
 namespace rules {
 
@@ -23,6 +30,8 @@ LONG RulePass::Begin(const BYTE *text, size_t textLength, const void *program, D
     if (textLength > kMaxTextLength) return SE_ERR_RULEABORT;
     const WORD length = static_cast<WORD>(textLength);
     stmtPC_ = prog_.Entry();
+    traceHook_ = g_traceHook;
+    traceContext_ = g_traceContext;
     stmtStackIndex_ = 0;
     stmtResult_ = RES_CONTINUE;
     cursor_ = regionStart_ = 0;

@@ -17,6 +17,14 @@ namespace kav {
 // caller set it.
 LONG RunRulePass(const char *lpszText, HGLOBAL hRule, char **lplpNewText);
 
+// The rule author's trace (the font compiler's trace mode): when set, called
+// after each match of a rewrite rule, before its actions run, with the
+// rule's code offset and its focus marks (0xFFFF where unmarked).
+// Process-wide like the pass itself; unset (the default) it costs one test
+// per match.
+using RuleTraceHook = void (*)(void *lpContext, WORD wStatement, WORD wFocusStart, WORD wFocusEnd);
+void SetRuleTraceHook(RuleTraceHook lpfnHook, void *lpContext);
+
 // The same over program bytes that the caller bounds itself.
 LONG RunRulePassOver(const char *lpszText, const void *lpProgram, DWORD cbProgram, char **lplpNewText);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "rules/pass_workspace.h"
+#include "rules/rule_pass.h"
 #include "rules/rule_program.h"
 
 #include <cstddef>
@@ -89,6 +90,8 @@ private:
     ProgressSlot progress_[MAX_STATEMENT_NESTING + 1];
 
     uint64_t steps_ = 0, budget_ = 0;
+    RuleTraceHook traceHook_ = nullptr;
+    void *traceContext_ = nullptr;
 };
 
 }  // namespace kav::rules

@@ -29,4 +29,7 @@ int RunDictCommand(int argc, char **argv);
 // kavfont lexicon cmu --cmudict FILE --poslex FILE --tags FILE [--max N] -o LEXICON
 int RunLexiconCommand(int argc, char **argv);
 
+// kavfont rules compile|disasm|trace|masks ...
+int RunRulesCommand(int argc, char **argv);
+
 }  // namespace kav::font

@@ -14,6 +14,7 @@ constexpr Command kCommands[] = {
     {"voice", "build a voice's resources from a diphone database", kav::font::RunVoiceCommand},
     {"dict", "compile a text lexicon into a dictionary file", kav::font::RunDictCommand},
     {"lexicon", "make the kernel lexicon text from the CMU lexicon", kav::font::RunLexiconCommand},
+    {"rules", "compile, disassemble and trace rule programs", kav::font::RunRulesCommand},
 };
 
 void PrintHelp(FILE *out) {
