@@ -1,5 +1,6 @@
 // kavrel dict: editing a dictionary file from the command line.
 #include "fonts/test_fonts.h"
+#include "kavrel/run_kavrel.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,8 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-};
-
-Outcome Kavrel(const std::string &args, const std::string &registry) {
-    const std::string cmd = "KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args + " 2>&1";
-    FILE *p = popen(cmd.c_str(), "r");
-    Outcome r{-1, ""};
-    if (p == nullptr) return r;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, p) != nullptr) r.out += buf;
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using kavtest::Kavrel;
+using kavtest::Outcome;
 
 TEST(DictCommand, EditsAFileAndListsIt) {
     kav::testfonts::FontRegistry reg;

@@ -1,5 +1,6 @@
 // The kavrel program run as a user runs it.
 #include "fonts/test_fonts.h"
+#include "kavrel/run_kavrel.h"
 
 #include <gtest/gtest.h>
 
@@ -9,25 +10,8 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-};
-
-// Runs kavrel with the arguments and the registry file given; standard
-// error joins standard output.
-Outcome Kavrel(const std::string &args, const std::string &registry) {
-    const std::string cmd =
-        "KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args + " 2>&1";
-    FILE *p = popen(cmd.c_str(), "r");
-    Outcome r{-1, ""};
-    if (p == nullptr) return r;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, p) != nullptr) r.out += buf;
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using kavtest::Kavrel;
+using kavtest::Outcome;
 
 TEST(FontsCommand, ListsFontsWithVersionAndStatus) {
     kav::testfonts::FontRegistry reg;

@@ -6,8 +6,12 @@ namespace kavrel {
 
 extern const Command kFontsCommand;
 extern const Command kDictCommand;
+extern const Command kPhoneticsCommand;
+extern const Command kSayCommand;
 
 const std::vector<Command> kCommands = {
+    kSayCommand,
+    kPhoneticsCommand,
     kFontsCommand,
     kDictCommand,
 };

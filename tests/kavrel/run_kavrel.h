@@ -1,0 +1,29 @@
+// Runs the kavrel program as a user runs it, with a given registry file;
+// standard error joins standard output.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace kavtest {
+
+struct Outcome {
+    int status;
+    std::string out;
+};
+
+inline Outcome Kavrel(const std::string &args, const std::string &registry) {
+    const std::string cmd = "KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args + " 2>&1";
+    FILE *p = popen(cmd.c_str(), "r");
+    Outcome r{-1, ""};
+    if (p == nullptr) return r;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p) != nullptr) r.out += buf;
+    const int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+}  // namespace kavtest

@@ -1,0 +1,32 @@
+#include "voice_session.h"
+
+namespace kavrel {
+
+VoiceSession::VoiceSession(const char *fontName) : scb_(OpenSpeech(nullptr, SE_FLAG_NOMSGBOX, fontName)) {}
+
+VoiceSession::~VoiceSession() {
+    if (scb_ != nullptr) CloseSpeech(scb_);
+}
+
+LONG VoiceSession::Status() const {
+    if (scb_ == nullptr) return SE_ERR_NOMEMORY;
+    const LONG status = SpeechStatus(scb_);
+    if (status != 0) return status;
+    return scb_->hFontModule == nullptr ? SE_ERR_NOFONT : 0;
+}
+
+std::string EngineMessage(LONG code) {
+    const char *text = KavErrorText(code);
+    switch (code) {
+        case SE_ERR_NOFONT: text = "no speech font is loaded"; break;
+        case SE_ERR_FONTCOUNTS: text = "the speech font lacks a count resource"; break;
+        case SE_ERR_NOPHONETICS: text = "no phonetic string"; break;
+        case SE_ERR_WAVEFILEOPEN: text = "the WAVE file could not be opened"; break;
+        case SE_ERR_WAVEFILEWRITE: text = "the WAVE file could not be written"; break;
+        case SE_ERR_SYNTHBUSY: text = "synthesis is busy"; break;
+        default: break;
+    }
+    return std::string(text) + " (" + std::to_string(code) + ")";
+}
+
+}  // namespace kavrel
