@@ -11,5 +11,7 @@
 #include "win32_types.h"
 #include "win32_memory.h"
 #include "win32_user.h"
+#include "win32_wave.h"
 #include "win32_module.h"
+#include "win32_timer.h"
 #endif
