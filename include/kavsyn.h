@@ -42,6 +42,21 @@ typedef struct HINSTANCE__ *HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef struct HWND__ *HWND;
 typedef int HFILE;
+typedef struct tagPOINT { LONG x; LONG y; } POINT;
+/* A queued message, laid out as on Windows. */
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+#define WM_NULL 0x0000
+#define WM_QUIT 0x0012
+#define WM_USER 0x0400
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0
@@ -201,6 +216,24 @@ typedef struct tagSCB {
 
 /* ---- Lifecycle and status -------------------------------------------- */
 
+/* Opens the engine with the named registered font (NULL: the first one).
+   Returns the SCB even when no font could be loaded (see SpeechStatus), or
+   NULL when the engine could not get memory or its housekeeping thread. */
+KAVAPI LPSCB KAVCALL OpenSpeech(HWND hwnd, WORD wFlags, LPCSTR lpszFontName);
+/* Stops any phrase, unloads the font and frees the SCB. */
+KAVAPI void KAVCALL CloseSpeech(LPSCB lpSCB);
+/* Sets new flags and, when a name is given, replaces the font (-116 while a
+   phrase is active). */
+KAVAPI LONG KAVCALL ChangeSpeech(LPSCB lpSCB, WORD wFlags, LPCSTR lpszFontName);
+/* 528 (0x0210). */
+KAVAPI WORD KAVCALL SpeechVersion(void);
+/* nStatus: 0 idle, 1 waiting to play, 2 playing, negative the last error. */
+KAVAPI LONG KAVCALL SpeechStatus(LPSCB lpSCB);
+/* Frees a phonetic string the engine returned: 0, or -1. */
+KAVAPI LONG KAVCALL FreePhoneticsBuffer(LPSTR lpPhonetics);
+/* 1 when the engine library can be loaded by name, else 0. */
+KAVAPI BOOL KAVCALL KavrelPresent(void);
+
 /* ---- Speech parameters and markers ----------------------------------- */
 
 /* ---- Phrases and speech controls ------------------------------------- */
@@ -209,9 +242,21 @@ typedef struct tagSCB {
 
 /* ---- Text to phonetics ------------------------------------------------ */
 
+/* The phonetic string of a text (below 8192 bytes) through the font's rule
+   passes: with intonation and pauses when wFlag's low 16 bits are 0, a plain
+   transcription otherwise.  Free it with FreePhoneticsBuffer; NULL when there
+   is no text, no font, or the conversion failed. */
+KAVAPI char * KAVCALL TextToPhonetics(LPSCB lpSCB, const char *lpszText, UINT wFlag);
+
 /* ---- Dictionaries ----------------------------------------------------- */
 
 /* ---- Writing speech to a WAVE file ------------------------------------ */
+
+/* Speaks a phonetic string into a RIFF WAVE file in the font's sample
+   format, synchronously.  Returns SE_ERR_SYNTHBUSY while any phrase or write
+   holds synthesis, SE_ERR_NOFONT without a font, else 0; errors met while
+   writing are left in nStatus. */
+KAVAPI LONG KAVCALL WritePhonetics(LPSCB lpSCB, LPSTR lpszPhonetics, LPSTR lpszFileName);
 
 /* ---- Linux client support (Kav prefix: not Windows functions) --------- */
 
@@ -221,7 +266,49 @@ typedef struct tagSCB {
    restores the default. */
 typedef void (*KAVMSGBOXHOOK)(const char *lpszCaption, const char *lpszText, UINT uStyle);
 KAVAPI void KAVCALL KavSetMessageBoxHook(KAVMSGBOXHOOK lpfnHook);
+
+/* Windows for the engine's notifications.  A client gives OpenSpeech a window
+   made here; the engine posts its notifications to it, and the thread that
+   made the window receives them by pumping its message queue:
+
+       while (KavGetMessage(&msg, NULL, 0, 0) > 0) KavDispatchMessage(&msg);
+
+   A window belongs to the thread that created it; only that thread receives
+   its messages, dispatches them and may destroy it.  Window handles are small
+   integers (they fit in 32 bits).  When the thread ends, its windows go with
+   it and posts to them fail.  KavGetMessage returns 0 when it retrieves
+   WM_QUIT (post one to your own window to end the loop above) and -1 on an
+   invalid window filter.  The functions behave as the Windows functions
+   GetMessage, PeekMessage, DispatchMessage and PostMessage. */
+typedef LRESULT (*KAVWNDPROC)(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, void *lpUserData);
+KAVAPI HWND KAVCALL KavCreateWindow(KAVWNDPROC lpfnWndProc, void *lpUserData);
+KAVAPI BOOL KAVCALL KavDestroyWindow(HWND hwnd);
+KAVAPI BOOL KAVCALL KavGetMessage(MSG *lpMsg, HWND hwnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+KAVAPI BOOL KAVCALL KavPeekMessage(MSG *lpMsg, HWND hwnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+KAVAPI LRESULT KAVCALL KavDispatchMessage(const MSG *lpMsg);
+KAVAPI BOOL KAVCALL KavPostMessage(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 #endif
+
+/* The engine's message text for an error code, as its message boxes show
+   it ("Unexpected error" for a code without one). */
+KAVAPI LPCSTR KAVCALL KavErrorText(LONG nCode);
+
+/* One registered speech font, as KavEnumSpeechFonts reports it. */
+typedef struct tagKAVFONTINFO {
+    char szName[SE_PATH_SIZE];        /* the font's registry name */
+    char szDescription[256];          /* its "Description", cut to fit */
+    char szModule[SE_PATH_SIZE];      /* the module file it loads from */
+    LONG nVersionMajor;               /* VERSIONNUMBER; -1 when absent or */
+    LONG nVersionMinor;               /*   when the module did not open */
+    LONG nStatus;                     /* 0 when the font loads, else the error */
+} KAVFONTINFO;
+/* Called once per font, in registry order; FALSE stops the enumeration. */
+typedef BOOL (*KAVFONTENUMPROC)(const KAVFONTINFO *lpInfo, LPARAM lParam);
+/* Loads each registered font in turn (process-wide settings are left as
+   they were) and reports it.  Returns the number of fonts reported, or
+   -125/-126/-127 when the registry key cannot be opened, queried or
+   enumerated. */
+KAVAPI LONG KAVCALL KavEnumSpeechFonts(KAVFONTENUMPROC lpfnEnum, LPARAM lParam);
 
 #ifdef __cplusplus
 }

@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libasound2-dev icoutils
+  libasound2-dev icoutils binutils-mingw-w64-i686
   festvox-kallpc16k festlex-cmu festlex-poslex
 )
 missing=()

@@ -9,9 +9,17 @@
 #include <mmsystem.h>
 #else
 #include "win32_types.h"
+#include "win32_error.h"
+#include "win32_handle.h"
 #include "win32_memory.h"
+#include "win32_message.h"
+#include "win32_module.h"
+#include "win32_mmio.h"
+#include "win32_registry.h"
+#include "win32_string.h"
+#include "win32_sync.h"
+#include "win32_thread.h"
+#include "win32_timer.h"
 #include "win32_user.h"
 #include "win32_wave.h"
-#include "win32_module.h"
-#include "win32_timer.h"
 #endif

@@ -12,6 +12,7 @@ typedef int INT;
 typedef unsigned long ULONG;
 typedef uint32_t *LPDWORD;
 typedef LONG *PLONG;
+typedef LONG *LPLONG;
 typedef BYTE *LPBYTE;
 typedef const void *LPCVOID;
 typedef HANDLE HRSRC;

@@ -4,7 +4,10 @@
 
 namespace kavrel {
 
+extern const Command kFontsCommand;
+
 const std::vector<Command> kCommands = {
+    kFontsCommand,
 };
 
 }  // namespace kavrel

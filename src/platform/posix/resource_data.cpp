@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -15,6 +16,7 @@ struct ResourceData {
     const BYTE *data;
     DWORD size;
     BYTE *copy;  // owned bytes, or null when the data lives in a module
+    uintptr_t owner;
 };
 
 std::mutex g_lock;
@@ -32,8 +34,8 @@ const ResourceData *Find(HGLOBAL h) {
 
 namespace kav::posix {
 
-HGLOBAL NewResourceData(const void *data, DWORD size, bool ownsCopy) {
-    auto *r = new ResourceData{static_cast<const BYTE *>(data), size, nullptr};
+HGLOBAL NewResourceData(const void *data, DWORD size, bool ownsCopy, uintptr_t owner) {
+    auto *r = new ResourceData{static_cast<const BYTE *>(data), size, nullptr, owner};
     if (ownsCopy) {
         r->copy = new BYTE[size > 0 ? size : 1];
         if (size > 0) std::memcpy(r->copy, data, size);
@@ -55,6 +57,27 @@ bool DeleteResourceData(HGLOBAL hResData) {
     delete[] r->copy;
     delete r;
     return true;
+}
+
+void DeleteResourceDataOwnedBy(uintptr_t owner) {
+    if (owner == 0) return;
+    std::vector<const ResourceData *> ended;
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        auto &live = LiveHandles();
+        for (auto it = live.begin(); it != live.end();) {
+            if ((*it)->owner == owner) {
+                ended.push_back(*it);
+                it = live.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (const ResourceData *r : ended) {
+        delete[] r->copy;
+        delete r;
+    }
 }
 
 }  // namespace kav::posix

@@ -1,0 +1,42 @@
+// kavfont: the speech-font compiler.  One program, one subcommand per tool.
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+using kav::font::Command;
+
+// Further tools join this table.
+constexpr Command kCommands[] = {
+    {"voice", "build a voice's resources from a diphone database", kav::font::RunVoiceCommand},
+};
+
+void PrintHelp(FILE *out) {
+    std::fputs("Usage: kavfont COMMAND [OPTIONS]\n"
+               "       kavfont --help\n\n"
+               "Commands:\n",
+               out);
+    for (const Command &c : kCommands) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
+    std::fputs("\nRun 'kavfont COMMAND --help' for a command's options.\n", out);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        PrintHelp(stderr);
+        return kav::font::kExitUsage;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "help") == 0) {
+        PrintHelp(stdout);
+        return kav::font::kExitOk;
+    }
+    for (const Command &c : kCommands)
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "kavfont: unknown command '%s'\n", argv[1]);
+    PrintHelp(stderr);
+    return kav::font::kExitUsage;
+}
