@@ -20,5 +20,7 @@
 #include "win32_string.h"
 #include "win32_sync.h"
 #include "win32_thread.h"
+#include "win32_timer.h"
 #include "win32_user.h"
+#include "win32_wave.h"
 #endif

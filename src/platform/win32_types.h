@@ -21,6 +21,9 @@ typedef HKEY *PHKEY;
 typedef DWORD REGSAM;
 typedef LONG LSTATUS;
 typedef uint64_t ULONGLONG;
+typedef uintptr_t DWORD_PTR;
+typedef uintptr_t UINT_PTR;
+typedef UINT *LPUINT;
 
 #define WINAPI
 #define CALLBACK
