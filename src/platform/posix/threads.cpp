@@ -3,6 +3,7 @@
 // the thread ends by any route (return, ExitThread, a client thread ending)
 // and marks the record ended, which fails later posts to it and signals its
 // handle.
+#include "platform/posix/clock.h"
 #include "platform/posix/thread_record.h"
 #include "platform/posix/window_table.h"
 
@@ -132,10 +133,7 @@ DWORD ThreadRecord::Wait(DWORD dwMilliseconds) {
     return WaitWithTimeout(changed, lock, dwMilliseconds, [&] { return ended; }) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-DWORD MessageTime() {
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
+DWORD MessageTime() { return kav::posix::ClockToTimeGetTime(kav::posix::ClockNowMs()); }
 
 }  // namespace kav::posix
 
@@ -236,13 +234,6 @@ DWORD GetCurrentThreadId() { return kav::posix::CurrentThreadRecord()->id; }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 
-void Sleep(DWORD dwMilliseconds) {
-    if (dwMilliseconds == 0) {
-        sched_yield();
-        return;
-    }
-    if (dwMilliseconds == INFINITE) {
-        for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
-}
+// Sleeping follows the platform clock, so that tests driving the clock
+// drive every sleeping engine thread with it.
+void Sleep(DWORD dwMilliseconds) { kav::posix::ClockSleep(dwMilliseconds); }
