@@ -3,6 +3,7 @@
 // file is opened as the current dictionary (or a new one when it does not
 // exist yet), changed, and saved back with DictSave.
 #include "cli.h"
+#include "voice_session.h"
 
 #include "kavsyn.h"
 
@@ -43,20 +44,6 @@ namespace {
 
 // The engine's text for a code; the dictionary codes that have no message
 // box text are explained here.
-std::string CodeText(LONG code) {
-    const char *text = KavErrorText(code);
-    switch (code) {
-        case SE_ERR_NORULES: text = "the word is not in the dictionary"; break;
-        case SE_ERR_RULEABORT: text = "the file could not be written whole"; break;
-        case SE_ERR_BADDICT: text = "not a dictionary file"; break;
-        case SE_ERR_DICTMAP: text = "the file could not be mapped"; break;
-        case SE_ERR_DICTCREATE: text = "the file could not be created"; break;
-        case SE_ERR_DICTOPEN: text = "the file could not be opened"; break;
-        case SE_ERR_NOUSERDICT: text = "there is no user dictionary"; break;
-        default: break;
-    }
-    return std::string(text) + " (" + std::to_string(code) + ")";
-}
 
 void PrintEntry(const DictEntry *e) { std::printf("%s\t%s\t%u\n", e->lpszKey, e->lpszPronunciation, e->wTag); }
 
@@ -83,7 +70,7 @@ private:
 
 int List(const char *file) {
     Session s;
-    if (const LONG rc = s.Open(file, false); rc != 0) return Fail(std::string(file) + ": " + CodeText(rc));
+    if (const LONG rc = s.Open(file, false); rc != 0) return Fail(std::string(file) + ": " + EngineMessage(rc));
     for (WORD i = 0, n = DictNumEntries(s.scb()); i < n; ++i) PrintEntry(DictGetEntry(s.scb(), i));
     return kExitOk;
 }
@@ -92,7 +79,7 @@ int List(const char *file) {
 // the rules do: closing the top one makes the one below current.
 int Find(const char *word, const char *file) {
     Session s;
-    if (const LONG rc = s.Open(file, false); rc != 0) return Fail(std::string(file) + ": " + CodeText(rc));
+    if (const LONG rc = s.Open(file, false); rc != 0) return Fail(std::string(file) + ": " + EngineMessage(rc));
     for (;;) {
         if (const DictEntry *e = DictFind(s.scb(), word)) {
             PrintEntry(e);
@@ -101,15 +88,15 @@ int Find(const char *word, const char *file) {
         const LONG depth = s.scb()->nDictStack;
         if (file != nullptr || depth <= 1 || DictNew(s.scb(), nullptr) != 0 || s.scb()->nDictStack == depth) break;
     }
-    return Fail(std::string("'") + word + "': " + CodeText(SE_ERR_NORULES));
+    return Fail(std::string("'") + word + "': " + EngineMessage(SE_ERR_NORULES));
 }
 
 int Edit(const char *file, const char *word, const char *pron, WORD tag) {
     Session s;
-    if (const LONG rc = s.Open(file, pron != nullptr); rc != 0) return Fail(std::string(file) + ": " + CodeText(rc));
+    if (const LONG rc = s.Open(file, pron != nullptr); rc != 0) return Fail(std::string(file) + ": " + EngineMessage(rc));
     const LONG rc = pron != nullptr ? DictInsert(s.scb(), word, pron, tag) : DictDelete(s.scb(), word);
-    if (rc != 0) return Fail(std::string("'") + word + "': " + CodeText(rc));
-    if (const LONG saved = DictSave(s.scb(), file); saved != 0) return Fail(std::string(file) + ": " + CodeText(saved));
+    if (rc != 0) return Fail(std::string("'") + word + "': " + EngineMessage(rc));
+    if (const LONG saved = DictSave(s.scb(), file); saved != 0) return Fail(std::string(file) + ": " + EngineMessage(saved));
     return kExitOk;
 }
 

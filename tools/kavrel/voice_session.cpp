@@ -18,6 +18,13 @@ LONG VoiceSession::Status() const {
 std::string EngineMessage(LONG code) {
     const char *text = KavErrorText(code);
     switch (code) {
+        case SE_ERR_NORULES: text = "the word is not in the dictionary"; break;
+        case SE_ERR_RULEABORT: text = "the file could not be written whole"; break;
+        case SE_ERR_BADDICT: text = "not a dictionary file"; break;
+        case SE_ERR_DICTMAP: text = "the file could not be mapped"; break;
+        case SE_ERR_DICTCREATE: text = "the file could not be created"; break;
+        case SE_ERR_DICTOPEN: text = "the file could not be opened"; break;
+        case SE_ERR_NOUSERDICT: text = "there is no user dictionary"; break;
         case SE_ERR_NOFONT: text = "no speech font is loaded"; break;
         case SE_ERR_FONTCOUNTS: text = "the speech font lacks a count resource"; break;
         case SE_ERR_NOPHONETICS: text = "no phonetic string"; break;

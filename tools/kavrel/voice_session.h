@@ -25,7 +25,7 @@ private:
 };
 
 // "message (code)" for an engine code, in words for the codes that have no
-// message box text.
+// message box text (the dictionary codes read as the dict command meets them).
 std::string EngineMessage(LONG code);
 
 }  // namespace kavrel

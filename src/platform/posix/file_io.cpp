@@ -2,6 +2,7 @@
 // descriptor itself, and the same number cast to a HANDLE is what
 // GetFileSize and CreateFileMappingA take, as on Windows.
 #include "platform/fault.h"
+#include "platform/posix/fault_countdown.h"
 #include "platform/posix/file_fault.h"
 #include "platform/win32_file.h"
 
@@ -18,8 +19,7 @@
 
 namespace {
 
-std::atomic<long> g_failCountdown{0};
-std::atomic<long> g_passedSinceArmed{0};
+kav::posix::FaultCountdown g_fileFault;
 
 std::string PosixPath(LPCSTR path) {
     std::string s(path);
@@ -37,25 +37,14 @@ void SetError(LPOFSTRUCT ofs, int err) {
 }  // namespace
 
 namespace kav::posix {
-bool InjectFileFailure() {
-    long n = g_failCountdown.load(std::memory_order_relaxed);
-    while (n > 0) {
-        if (g_failCountdown.compare_exchange_weak(n, n - 1)) {
-            if (n == 1) return true;
-            g_passedSinceArmed.fetch_add(1);
-            return false;
-        }
-    }
-    return false;
-}
+bool InjectFileFailure() { return g_fileFault.Fire(); }
 }  // namespace kav::posix
 
 namespace kav::fault {
 void FailFileOperationAfter(long n) {
-    g_passedSinceArmed.store(0);
-    g_failCountdown.store(n > 0 ? n : 0);
+    g_fileFault.Arm(n);
 }
-long FileOperationsSinceArmed() { return g_passedSinceArmed.load(); }
+long FileOperationsSinceArmed() { return g_fileFault.Passed(); }
 }  // namespace kav::fault
 
 HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle) {

@@ -4,6 +4,7 @@
 // live data pointers, so a pointer that is not a block (a client's mistake)
 // is answered with NULL without reading memory around it.
 #include "platform/fault.h"
+#include "platform/posix/fault_countdown.h"
 #include "platform/win32_memory.h"
 
 #include <atomic>
@@ -34,21 +35,10 @@ std::unordered_set<const BlockHandle *> &HandleTable() {
 }
 
 std::atomic<long> g_live{0};
-std::atomic<long> g_failCountdown{0};
-std::atomic<long> g_passedSinceArmed{0};
+kav::posix::FaultCountdown g_allocationFault;
 
 // True when the armed fault hook says this allocation must fail.
-bool InjectFailure() {
-    long n = g_failCountdown.load(std::memory_order_relaxed);
-    while (n > 0) {
-        if (g_failCountdown.compare_exchange_weak(n, n - 1)) {
-            if (n == 1) return true;
-            g_passedSinceArmed.fetch_add(1);
-            return false;
-        }
-    }
-    return false;
-}
+bool InjectFailure() { return g_allocationFault.Fire(); }
 
 BlockHandle *FromHandle(HGLOBAL h) {
     auto *b = static_cast<BlockHandle *>(h);
@@ -63,10 +53,9 @@ void *DataOf(BlockHandle *b) { return b->data; }
 
 namespace kav::fault {
 void FailAllocationAfter(long n) {
-    g_passedSinceArmed.store(0);
-    g_failCountdown.store(n > 0 ? n : 0);
+    g_allocationFault.Arm(n);
 }
-long AllocationsSinceArmed() { return g_passedSinceArmed.load(); }
+long AllocationsSinceArmed() { return g_allocationFault.Passed(); }
 long LiveBlocks() { return g_live.load(); }
 }  // namespace kav::fault
 
