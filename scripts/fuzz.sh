@@ -2,14 +2,20 @@
 # Builds the libFuzzer targets with clang and runs each for a bounded time,
 # after replaying the kept crash vectors.
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]   (default 60)
+#   scripts/fuzz.sh --total SECONDS        share SECONDS among the targets
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 seconds=${1:-60}
+total=""
+if [ "${1:-}" = "--total" ]; then total=${2:?--total needs seconds}; fi
 CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DKAVREL_FUZZ=ON -DKAVREL_TESTS=OFF -DKAVREL_BENCH=OFF
 shopt -s nullglob
 status=0
-for f in build-fuzz/fuzz/fuzz_*; do
+targets=(build-fuzz/fuzz/fuzz_*)
+if [ -n "$total" ]; then seconds=$(( total / (${#targets[@]} > 0 ? ${#targets[@]} : 1) )); fi
+[ "$seconds" -ge 5 ] || seconds=5
+for f in "${targets[@]}"; do
   name=${f##*/fuzz_}
   corpus=$(mktemp -d)
   seeds=()
