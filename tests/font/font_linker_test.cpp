@@ -6,6 +6,7 @@
 #include "platform/pe_test_files.h"
 #include "platform/testing.h"
 #include "rule_compiler.h"
+#include "rule_trace.h"
 #include "voice_resources.h"
 
 #include <kavsyn.h>
@@ -81,6 +82,27 @@ TEST(FontLinker, LinkedAndRegisteredFontSpeaksThroughTheEngine) {
     }
     CloseSpeech(scb);
     kav::testing::ReloadRegistry(nullptr);
+}
+
+// The sentence program keeps exactly the first sentence: its length is how
+// far the engine moves on.
+TEST(FontLinker, SentenceProgramEndsAtPunctuationBeforeWhiteSpace) {
+    std::ifstream in(std::string(KAVREL_SOURCE_DIR) + "/fonts/KAL16/rules/sentence.rules");
+    std::stringstream s;
+    s << in.rdbuf();
+    const CompiledRules program = CompileRules(s.str());
+    ASSERT_TRUE(program.ok());
+    const std::pair<const char *, const char *> cases[] = {
+        {"Hi there. Next one", "Hi there."},
+        {"Is 3.5 big?\nYes", "Is 3.5 big?"},  // a point inside a number ends nothing
+        {"Stop!", "Stop!"},
+        {"no end at all", "no end at all"},
+        {"e.g. this", "e.g."},
+    };
+    for (const auto &[text, expected] : cases) {
+        const RuleTrace trace = TraceRulePass(program, text);
+        EXPECT_EQ(trace.output, expected) << text;
+    }
 }
 
 TEST(FontLinker, RefusesPartsThatCannotMakeAFont) {
