@@ -59,3 +59,14 @@ add_custom_command(OUTPUT ${_share}/COPYING.kal
   DEPENDS ${CMAKE_SOURCE_DIR}/fonts/KAL16/COPYING.kal VERBATIM)
 add_custom_target(kavrel_fonts ALL DEPENDS ${_fonts} ${_share}/kavrel.reg ${_share}/COPYING.kal)
 set(KAVREL_FONTS_BUILT ON)
+
+# Installed, the registration names the installed font directory.
+install(FILES ${_fonts} ${_share}/COPYING.kal DESTINATION share/kavrel)
+install(CODE "
+  execute_process(COMMAND $<TARGET_FILE:kavfont> register --dir \${CMAKE_INSTALL_PREFIX}/share/kavrel
+                  -o \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/kavrel/kavrel.reg
+                  \"KAL16=American English male, 16 kHz\" \"KAL8=American English male, 11 kHz 8-bit\"
+                  RESULT_VARIABLE _status)
+  if(_status)
+    message(FATAL_ERROR \"kavrel.reg could not be written\")
+  endif()")
