@@ -32,4 +32,10 @@ int RunLexiconCommand(int argc, char **argv);
 // kavfont rules compile|disasm|trace|masks ...
 int RunRulesCommand(int argc, char **argv);
 
+// kavfont link --db GROUPFILE --variant kal16|kal8 --sentence FILE [--kernel NAME] -o DLL PASS...
+int RunLinkCommand(int argc, char **argv);
+
+// kavfont register --dir FONTDIR -o FILE FONT[=DESCRIPTION]...
+int RunRegisterCommand(int argc, char **argv);
+
 }  // namespace kav::font
