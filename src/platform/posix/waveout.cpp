@@ -228,25 +228,33 @@ MMRESULT waveOutGetID(HWAVEOUT hwo, LPUINT puDeviceID) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT waveOutGetVolume(HWAVEOUT hwo, LPDWORD pdwVolume) {
+namespace {
+// Runs `use` on the driver whose volume a handle or device id names, under
+// the clock lock; the driver's own error when it names none.
+template <typename Use>
+MMRESULT WithVolumeDriver(HWAVEOUT hwo, Use use) {
     WaveOutDriver *chosen = ChosenDriver();
     const UINT count = DeviceCount(chosen);
     std::lock_guard<std::mutex> lock(ClockLock());
     WaveOutDriver *driver = nullptr;
     if (MMRESULT bad = VolumeDriver(hwo, chosen, count, &driver)) return bad;
-    if (pdwVolume == nullptr) return MMSYSERR_INVALPARAM;
-    *pdwVolume = driver->volume;
-    return MMSYSERR_NOERROR;
+    return use(driver);
+}
+}  // namespace
+
+MMRESULT waveOutGetVolume(HWAVEOUT hwo, LPDWORD pdwVolume) {
+    return WithVolumeDriver(hwo, [&](WaveOutDriver *driver) -> MMRESULT {
+        if (pdwVolume == nullptr) return MMSYSERR_INVALPARAM;
+        *pdwVolume = driver->volume;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD dwVolume) {
-    WaveOutDriver *chosen = ChosenDriver();
-    const UINT count = DeviceCount(chosen);
-    std::lock_guard<std::mutex> lock(ClockLock());
-    WaveOutDriver *driver = nullptr;
-    if (MMRESULT bad = VolumeDriver(hwo, chosen, count, &driver)) return bad;
-    driver->volume = dwVolume;
-    return MMSYSERR_NOERROR;
+    return WithVolumeDriver(hwo, [&](WaveOutDriver *driver) -> MMRESULT {
+        driver->volume = dwVolume;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 namespace kav::testing {
