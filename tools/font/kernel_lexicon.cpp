@@ -24,9 +24,8 @@ bool IsKernelKey(std::string_view key) {
            std::all_of(key.begin(), key.end(), [&](char c) { return letter(c) || c == '\''; });
 }
 
-std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
-                                           const std::vector<double> &probabilities, size_t maxWords,
-                                           KernelLexiconStats &stats) {
+std::vector<KernelWord> ReadCmuWords(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
+                                     const std::vector<double> &probabilities, KernelLexiconStats &stats) {
     stats = {};
     std::unordered_map<std::string, double> running;
     for (size_t i = 0; i < poslex.size() && i < probabilities.size(); ++i) {
@@ -70,11 +69,50 @@ std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::
     }
     stats.candidates = words.size();
     for (const KernelWord &w : words) stats.candidateMass += w.probability;
+    return words;
+}
 
-    std::sort(words.begin(), words.end(), [](const KernelWord &a, const KernelWord &b) {
+std::vector<KernelWord> ChooseKernelWords(std::vector<KernelWord> candidates, const KernelChoice &choice,
+                                          KernelLexiconStats &stats) {
+    std::unordered_map<std::string, double> probability;
+    for (const KernelWord &w : candidates) probability[w.key] = w.probability;
+    std::vector<KernelWord> words;
+    std::unordered_set<std::string> taken;
+    for (KernelWord w : choice.extra) {
+        if (words.size() >= choice.maxWords || !taken.insert(w.key).second) continue;
+        const auto it = probability.find(w.key);
+        w.probability = it == probability.end() ? 0.0 : it->second;
+        words.push_back(std::move(w));
+    }
+    // The words the rules miss come first; room left over goes to the
+    // running-text words the rules say right, most frequent first, because
+    // a dictionary hit costs far less than the rules.
+    std::vector<KernelWord> missed, said;
+    for (KernelWord &w : candidates) {
+        if (taken.count(w.key) != 0) continue;
+        const bool right = choice.rulesSayRight && choice.rulesSayRight(w);
+        if (!right) {
+            missed.push_back(std::move(w));
+        } else if (w.probability > 0) {
+            said.push_back(std::move(w));
+        } else {
+            ++stats.ruled;
+        }
+    }
+    const auto byProbability = [](const KernelWord &a, const KernelWord &b) {
         return a.probability != b.probability ? a.probability > b.probability : a.key < b.key;
-    });
-    if (words.size() > maxWords) words.resize(maxWords);
+    };
+    std::sort(missed.begin(), missed.end(), byProbability);
+    std::sort(said.begin(), said.end(), byProbability);
+    for (std::vector<KernelWord> *list : {&missed, &said}) {
+        for (KernelWord &w : *list) {
+            if (words.size() < choice.maxWords) {
+                words.push_back(std::move(w));
+            } else if (list == &said) {
+                ++stats.ruled;
+            }
+        }
+    }
     std::sort(words.begin(), words.end(), [](const KernelWord &a, const KernelWord &b) { return a.key < b.key; });
     stats.chosen = words.size();
     for (const KernelWord &w : words) {
@@ -82,6 +120,14 @@ std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::
         stats.chosenSeen += w.probability > 0;
     }
     return words;
+}
+
+std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
+                                           const std::vector<double> &probabilities, size_t maxWords,
+                                           KernelLexiconStats &stats) {
+    KernelChoice choice;
+    choice.maxWords = maxWords;
+    return ChooseKernelWords(ReadCmuWords(cmuText, poslex, probabilities, stats), choice, stats);
 }
 
 std::string FormatLexicon(const std::vector<KernelWord> &words, const std::vector<std::string> &comment) {
