@@ -11,6 +11,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace kav::font {
 namespace {
 
@@ -71,6 +74,35 @@ TEST(LetterToSound, OnlyMarkedWordsAreRewrittenAndEscapesPass) {
     EXPECT_EQ(RunPass(" \\b1 #CAT# \x1c" "12 TACT #TE# "), " \\b1 k\\'et \x1c" "12 TACT t ");
     EXPECT_EQ(RunPass(" #CAT#TE# "), " k\\'etTE# ") << "one word per pair of marks";
     EXPECT_EQ(RunPass(" ## # "), " ## # ");
+}
+
+std::vector<uint8_t> Shipped(const char *file) {
+    std::ifstream in(std::string(KAVREL_SOURCE_DIR) + "/fonts/KAL16/rules/" + file);
+    std::stringstream s;
+    s << in.rdbuf();
+    const CompiledRules r = CompileRules(s.str());
+    EXPECT_TRUE(r.ok()) << FormatRuleErrors(file, r.errors);
+    return r.bytes;
+}
+
+TEST(LetterToSound, ShippedPassesHandOnEscapesAndEmbeddedCommands) {
+    // No dictionary is open, so every word goes to the rules.
+    std::string text = " \\b1 <<~Xq> KAVREL'S \\Pp ZZ \\d1 ";
+    for (const char *pass : {"2_dictionary.rules", "3_letters.rules", "3_stress.rules"}) {
+        const std::vector<uint8_t> program = Shipped(pass);
+        char *out = nullptr;
+        ASSERT_EQ(RunRulePassOver(text.c_str(), program.data(), static_cast<DWORD>(program.size()), &out), 0) << pass;
+        text = out;
+        FreeBlock(out);
+    }
+    ASSERT_EQ(text.rfind(" \\b1 <<~Xq> ", 0), 0u) << text;
+    const size_t client = text.find(" \\Pp ");
+    ASSERT_NE(client, std::string::npos) << text;
+    ASSERT_GE(text.size(), 5u);
+    EXPECT_EQ(text.substr(text.size() - 5), " \\d1 ") << text;
+    const std::string word = text.substr(12, client - 12);
+    EXPECT_NE(word.find("\\'"), std::string::npos) << word << ": stressed";
+    EXPECT_EQ(word.find_first_of("#BFHKLMNPQVX"), std::string::npos) << word << ": phonemes only";
 }
 
 TEST(LetterToSound, StressAndHeldOutWords) {
