@@ -23,12 +23,17 @@ set(_rules ${CMAKE_SOURCE_DIR}/fonts/KAL16/rules)
 file(GLOB _passes CONFIGURE_DEPENDS ${_rules}/[0-9]*.rules)
 list(SORT _passes)
 set(_lexicon ${CMAKE_BINARY_DIR}/lexicon/kernel.lex)
+# The kernel lexicon lists the words the letter-to-sound pass gets wrong,
+# with the hand-written entries first (fonts/KAL16/lexicon.md).
+set(_letters ${_rules}/3_letters.rules ${_rules}/3_stress.rules)
+string(REPLACE ";" "," _letter_list "${_letters}")
+set(_extra ${CMAKE_SOURCE_DIR}/fonts/KAL16/lexicon-extra.lex)
 
 add_custom_command(OUTPUT ${_lexicon}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/lexicon
   COMMAND kavfont lexicon cmu --cmudict ${KAVREL_CMUDICT} --poslex ${KAVREL_POSLEX}
-          --tags ${KAVREL_POSTAGS} --max 65535 -o ${_lexicon}
-  DEPENDS kavfont ${KAVREL_CMUDICT} ${KAVREL_POSLEX} ${KAVREL_POSTAGS}
+          --tags ${KAVREL_POSTAGS} --rules ${_letter_list} --extra ${_extra} --max 65535 -o ${_lexicon}
+  DEPENDS kavfont ${KAVREL_CMUDICT} ${KAVREL_POSLEX} ${KAVREL_POSTAGS} ${_letters} ${_extra}
   COMMENT "Making the kernel lexicon" VERBATIM)
 add_custom_command(OUTPUT ${_share}/KERNEL.DIC
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_share}

@@ -26,7 +26,7 @@ int RunVoiceCommand(int argc, char **argv);
 // kavfont dict compile LEXICON -o FILE [--case upper|lower|none]
 int RunDictCommand(int argc, char **argv);
 
-// kavfont lexicon cmu --cmudict FILE --poslex FILE --tags FILE [--max N] -o LEXICON
+// kavfont lexicon cmu|evaluate --cmudict FILE --poslex FILE --tags FILE [--rules SRC] ...
 int RunLexiconCommand(int argc, char **argv);
 
 // kavfont rules compile|disasm|trace|masks ...

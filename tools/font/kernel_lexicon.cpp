@@ -24,9 +24,8 @@ bool IsKernelKey(std::string_view key) {
            std::all_of(key.begin(), key.end(), [&](char c) { return letter(c) || c == '\''; });
 }
 
-std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
-                                           const std::vector<double> &probabilities, size_t maxWords,
-                                           KernelLexiconStats &stats) {
+std::vector<KernelWord> ReadCmuWords(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
+                                     const std::vector<double> &probabilities, KernelLexiconStats &stats) {
     stats = {};
     std::unordered_map<std::string, double> running;
     for (size_t i = 0; i < poslex.size() && i < probabilities.size(); ++i) {
@@ -70,11 +69,37 @@ std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::
     }
     stats.candidates = words.size();
     for (const KernelWord &w : words) stats.candidateMass += w.probability;
+    return words;
+}
 
-    std::sort(words.begin(), words.end(), [](const KernelWord &a, const KernelWord &b) {
+std::vector<KernelWord> ChooseKernelWords(std::vector<KernelWord> candidates, const KernelChoice &choice,
+                                          KernelLexiconStats &stats) {
+    std::unordered_map<std::string, double> probability;
+    for (const KernelWord &w : candidates) probability[w.key] = w.probability;
+    std::vector<KernelWord> words;
+    std::unordered_set<std::string> taken;
+    for (KernelWord w : choice.extra) {
+        if (words.size() >= choice.maxWords || !taken.insert(w.key).second) continue;
+        const auto it = probability.find(w.key);
+        w.probability = it == probability.end() ? 0.0 : it->second;
+        words.push_back(std::move(w));
+    }
+    std::vector<KernelWord> ranked;
+    for (KernelWord &w : candidates) {
+        if (taken.count(w.key) != 0) continue;
+        if (choice.rulesSayRight && choice.rulesSayRight(w)) {
+            ++stats.ruled;
+            continue;
+        }
+        ranked.push_back(std::move(w));
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const KernelWord &a, const KernelWord &b) {
         return a.probability != b.probability ? a.probability > b.probability : a.key < b.key;
     });
-    if (words.size() > maxWords) words.resize(maxWords);
+    for (KernelWord &w : ranked) {
+        if (words.size() >= choice.maxWords) break;
+        words.push_back(std::move(w));
+    }
     std::sort(words.begin(), words.end(), [](const KernelWord &a, const KernelWord &b) { return a.key < b.key; });
     stats.chosen = words.size();
     for (const KernelWord &w : words) {
@@ -82,6 +107,14 @@ std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::
         stats.chosenSeen += w.probability > 0;
     }
     return words;
+}
+
+std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
+                                           const std::vector<double> &probabilities, size_t maxWords,
+                                           KernelLexiconStats &stats) {
+    KernelChoice choice;
+    choice.maxWords = maxWords;
+    return ChooseKernelWords(ReadCmuWords(cmuText, poslex, probabilities, stats), choice, stats);
 }
 
 std::string FormatLexicon(const std::vector<KernelWord> &words, const std::vector<std::string> &comment) {

@@ -11,6 +11,7 @@
 #include "word_probability.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,7 @@ struct KernelLexiconStats {
     size_t candidates = 0;    // distinct keys with a pronunciation
     size_t chosen = 0;
     size_t chosenSeen = 0;    // chosen words that poslex lists
+    size_t ruled = 0;         // candidates left to the letter-to-sound rules
     double mass = 0;          // probability of every poslex token
     double wordMass = 0;      // of the tokens whose folded form is a key
     double candidateMass = 0; // of the tokens the CMU lexicon has
@@ -42,10 +44,31 @@ struct KernelLexiconStats {
 // letter, so that quote marks alone do not count as words.
 bool IsKernelKey(std::string_view key);
 
-// At most `maxWords` words of the CMU lexicon text: the first entry of each
-// key (the lexicon repeats some words with another part of speech), ranked
-// by probability in running text (summed over the poslex spellings that
-// fold to the key), then by key; returned in key order.
+// Every usable word of the CMU lexicon text: the first entry of each key
+// (the lexicon repeats some words with another part of speech) with its
+// probability in running text (summed over the poslex spellings that fold
+// to the key), in lexicon order.  Fills the reading and mass figures of
+// `stats`.
+std::vector<KernelWord> ReadCmuWords(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
+                                     const std::vector<double> &probabilities, KernelLexiconStats &stats);
+
+struct KernelChoice {
+    size_t maxWords = 65535;
+    // Hand-written entries: always kept, and they replace the CMU lexicon's
+    // entry of the same key (function words without stress, letter names).
+    std::vector<KernelWord> extra;
+    // A word the letter-to-sound rules already say right needs no entry;
+    // unset, every word is a candidate.
+    std::function<bool(const KernelWord &)> rulesSayRight;
+};
+
+// At most `maxWords` entries: the extra ones, then the candidates the rules
+// do not say right, ranked by probability, then by key; returned in key
+// order.  Fills the choice figures of `stats`.
+std::vector<KernelWord> ChooseKernelWords(std::vector<KernelWord> candidates, const KernelChoice &choice,
+                                          KernelLexiconStats &stats);
+
+// ReadCmuWords and ChooseKernelWords with nothing but the size limit.
 std::vector<KernelWord> BuildKernelLexicon(std::string_view cmuText, const std::vector<TaggedWord> &poslex,
                                            const std::vector<double> &probabilities, size_t maxWords,
                                            KernelLexiconStats &stats);

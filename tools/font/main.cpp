@@ -13,7 +13,7 @@ using kav::font::Command;
 constexpr Command kCommands[] = {
     {"voice", "build a voice's resources from a diphone database", kav::font::RunVoiceCommand},
     {"dict", "compile a text lexicon into a dictionary file", kav::font::RunDictCommand},
-    {"lexicon", "make the kernel lexicon text from the CMU lexicon", kav::font::RunLexiconCommand},
+    {"lexicon", "make the kernel lexicon text from the CMU lexicon, or measure it", kav::font::RunLexiconCommand},
     {"rules", "compile, disassemble and trace rule programs", kav::font::RunRulesCommand},
     {"link", "put a voice and its rules together into a speech font", kav::font::RunLinkCommand},
     {"register", "write the registration file of built fonts", kav::font::RunRegisterCommand},
