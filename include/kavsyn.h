@@ -236,9 +236,32 @@ KAVAPI BOOL KAVCALL KavrelPresent(void);
 
 /* ---- Speech parameters and markers ----------------------------------- */
 
+/* Parameter ids: 1 nVolume (-1, or 0..9), 2 nPitch and 3 nSpeed (-5..15),
+   4..18 the notification targets (hwndDone, msgDone, wParamDone, lParamDone,
+   hwndMouth, msgMouth, wParamMouth, hwndSync, msgSync, wParamSync,
+   lParamSync, hwndBookmark, msgBookmark, wParamBookmark, lParamBookmark),
+   19 the font version (read only: major in the low 16 bits, minor in the
+   high 16), 20 uWaveDevice.  Set returns 0, -1 for an unknown id, -2 for a
+   value out of range, -3 for id 19; Get returns 0, or -1 with 0 stored. */
+KAVAPI LONG KAVCALL SetSpeechParameter(LPSCB lpSCB, WORD wId, LONG lValue);
+KAVAPI LONG KAVCALL GetSpeechParameter(LPSCB lpSCB, WORD wId, LONG *lpValue);
+/* The character that starts a bookmark in a phonetic string ('|' at first).
+   SetMarkerType returns 1, or 0 for a character the phonetic syntax uses
+   (\ S P ' " - D V [ ] space / i I ^), which is refused. */
+KAVAPI CHAR KAVCALL GetMarkerType(LPSCB lpSCB);
+KAVAPI LONG KAVCALL SetMarkerType(LPSCB lpSCB, CHAR cMarker);
+
 /* ---- Phrases and speech controls ------------------------------------- */
 
 /* ---- Say and sentences ------------------------------------------------ */
+
+/* The next sentence of a text, as the font's sentence program splits it:
+   from the start of lpszText, or (NULL) from where the previous call on
+   this SCB stopped; NULL when the text is done or the program failed.  The
+   string belongs to the engine and lives until the next call or
+   CloseSpeech; the text must stay valid while it is walked (the engine
+   only reads it). */
+KAVAPI LPSTR KAVCALL NextSentence(LPSCB lpSCB, LPCSTR lpszText);
 
 /* ---- Text to phonetics ------------------------------------------------ */
 

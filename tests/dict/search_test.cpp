@@ -20,9 +20,10 @@ struct Dict {
             table.insert(table.end(), rec, rec + 10);
         }
     }
-    LONG Find(const std::string &k, int mode) const {
-        return kav::SearchDictionary(k.c_str(), mode, static_cast<int>(k.size()), table.empty() ? nullptr : table.data(),
-                                     static_cast<DWORD>(table.size() / 10), pool.data());
+    LONG Find(const std::string &k, int mode, int length = -1) const {
+        return kav::SearchDictionary(k.c_str(), mode, length < 0 ? static_cast<int>(k.size()) : length,
+                                     table.empty() ? nullptr : table.data(), static_cast<DWORD>(table.size() / 10),
+                                     pool.data());
     }
 };
 
@@ -39,22 +40,16 @@ TEST(SearchDictionary, FindsEveryKeyAndPlacesEveryMissingOne) {
         EXPECT_EQ(d.Find(k, kav::kDictFind), -1) << k;
         EXPECT_EQ(d.Find(k, kav::kDictInsertPos), pos) << k;
     }
+    // Only the given length of the text is compared.
+    EXPECT_EQ(d.Find("CATALOG", kav::kDictFind, 3), 6);
+    EXPECT_EQ(d.Find("CATALOG", kav::kDictFind, 4), -1);
 }
 
-TEST(SearchDictionary, ComparesOnlyTheGivenLength) {
-    Dict d({"CAT", "DOG"});
-    const char text[] = "CATALOG";
-    EXPECT_EQ(kav::SearchDictionary(text, kav::kDictFind, 3, d.table.data(), 2, d.pool.data()), 0);
-    EXPECT_EQ(kav::SearchDictionary(text, kav::kDictFind, 4, d.table.data(), 2, d.pool.data()), -1);
-}
-
-TEST(SearchDictionary, EmptyTables) {
-    Dict d({});
-    EXPECT_EQ(d.Find("X", kav::kDictFind), -1);
-    EXPECT_EQ(d.Find("X", kav::kDictInsertPos), 0);
-    Dict one({"M"});
-    EXPECT_EQ(one.Find("A", kav::kDictInsertPos), 0);
-    EXPECT_EQ(one.Find("Z", kav::kDictInsertPos), 1);
+TEST(SearchDictionary, EmptyAndOneEntryTables) {
+    EXPECT_EQ(Dict({}).Find("X", kav::kDictFind), -1);
+    EXPECT_EQ(Dict({}).Find("X", kav::kDictInsertPos), 0);
+    EXPECT_EQ(Dict({"M"}).Find("A", kav::kDictInsertPos), 0);
+    EXPECT_EQ(Dict({"M"}).Find("Z", kav::kDictInsertPos), 1);
 }
 
 }  // namespace

@@ -1,18 +1,13 @@
 // The kernel lexicon recipe: word probabilities from the poslex data, the
 // choice of words, and the whole recipe on the real festival files where
 // they are installed.
-#include "dict_compiler.h"
 #include "kernel_lexicon.h"
-
-#include "dict/dictionary.h"
-#include "dict/dictionary_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -123,36 +118,6 @@ TEST(KernelLexicon, RealFestivalData) {
     EXPECT_EQ(s.unmapped, 0u) << "every phone of the lexicon maps";
     EXPECT_NEAR(s.chosenMass, s.candidateMass, 1e-9) << "every running-text word the lexicon has is kept";
     EXPECT_GT(s.chosenMass / s.wordMass, 0.97);
-
-    Diagnostics errors;
-    auto entries = ParseLexicon(FormatLexicon(words, {}), "cmu", KeyCase::Upper, errors);
-    SortDictionaryEntries(entries, "cmu", errors);
-    ASSERT_THAT(errors, ElementsAre());
-    auto find = [&](const char *key) -> std::string {
-        for (const auto &e : entries)
-            if (e.key == key) return e.pronunciation;
-        return "<none>";
-    };
-    EXPECT_EQ(find("HELLO"), "hxl\\'o");
-    EXPECT_EQ(find("WORLD"), "w\\'Rld");
-    EXPECT_NE(find("THE"), "<none>");
-
-    // The compiled file, read back the way the engine reads it.
-    const auto path = std::filesystem::temp_directory_path() / "kavkernel_test.dic";
-    ASSERT_EQ(WriteDictionary(entries, path.string()), 0);
-    const std::string file = Slurp(path.c_str());
-    std::filesystem::remove(path);
-    const auto *view = reinterpret_cast<const BYTE *>(file.data());
-    ASSERT_TRUE(IsSoundDictionaryFile(view, static_cast<DWORD>(file.size())));
-    const BYTE *table = view + kDictHeaderSize;
-    const char *pool = file.data() + kDictHeaderSize + entries.size() * kDictRecordSize;
-    size_t found = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string &key = entries[i].key;
-        found += SearchDictionary(key.c_str(), kDictFind, static_cast<int>(key.size()), table, 65535, pool) ==
-                 static_cast<LONG>(i);
-    }
-    EXPECT_EQ(found, entries.size());
 }
 
 }  // namespace

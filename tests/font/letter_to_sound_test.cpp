@@ -92,21 +92,30 @@ TEST(LetterToSound, StressAndHeldOutWords) {
 TEST(KernelChoice, ExtraEntriesFirstThenWhatTheRulesMissByProbability) {
     const std::vector<KernelWord> candidates = {
         {"CAT", "k\\'@t", 0.3}, {"DOG", "d\\'cg", 0.1}, {"THE", "D\\'i", 0.5}, {"ZEBRA", "z\\'ibrx", 0.2},
-        {"AARDVARK", "\\'ardv\\\"ark", 0}};
+        {"AARDVARK", "\\'ardv\\\"ark", 0}, {"QUUX", "kw\\'Aks", 0}};
     KernelChoice choice;
     choice.maxWords = 4;
     choice.extra = {{"THE", "Dx", 0}, {"A.", "\\'e", 0}, {"THE", "Di", 0}};
-    choice.rulesSayRight = [](const KernelWord &w) { return w.key == "CAT"; };
+    choice.rulesSayRight = [](const KernelWord &w) { return w.key == "CAT" || w.key == "QUUX"; };
     KernelLexiconStats s;
     const auto words = ChooseKernelWords(candidates, choice, s);
     std::vector<std::string> got;
     for (const KernelWord &w : words) got.push_back(w.key + "=" + w.pronunciation);
     EXPECT_THAT(got, ElementsAre("A.=\\'e", "DOG=d\\'cg", "THE=Dx", "ZEBRA=z\\'ibrx"))
-        << "the first extra entry of a key wins; CAT is left to the rules; AARDVARK does not fit";
-    EXPECT_EQ(s.ruled, 1u);
+        << "the first extra entry of a key wins; the words the rules miss come next";
+    EXPECT_EQ(s.ruled, 2u);
     EXPECT_EQ(s.chosen, 4u);
     EXPECT_DOUBLE_EQ(s.chosenMass, 0.8) << "an extra entry keeps its word's probability";
     EXPECT_EQ(s.chosenSeen, 3u);
+
+    // With room, a running-text word the rules say right is listed too (a
+    // dictionary hit is cheaper); one running text lacks is not.
+    choice.maxWords = 10;
+    s = {};
+    got.clear();
+    for (const KernelWord &w : ChooseKernelWords(candidates, choice, s)) got.push_back(w.key);
+    EXPECT_THAT(got, ElementsAre("A.", "AARDVARK", "CAT", "DOG", "THE", "ZEBRA"));
+    EXPECT_EQ(s.ruled, 1u);
 }
 
 }  // namespace

@@ -14,9 +14,9 @@ struct Outcome {
     std::string out;
 };
 
-inline Outcome Kavrel(const std::string &args, const std::string &registry) {
-    const std::string cmd = "KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args + " 2>&1";
-    FILE *p = popen(cmd.c_str(), "r");
+// A shell command's exit status and its output, standard error included.
+inline Outcome Shell(const std::string &cmd) {
+    FILE *p = popen((cmd + " 2>&1").c_str(), "r");
     Outcome r{-1, ""};
     if (p == nullptr) return r;
     char buf[256];
@@ -24,6 +24,10 @@ inline Outcome Kavrel(const std::string &args, const std::string &registry) {
     const int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+inline Outcome Kavrel(const std::string &args, const std::string &registry) {
+    return Shell("KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args);
 }
 
 }  // namespace kavtest

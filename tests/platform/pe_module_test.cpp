@@ -73,6 +73,7 @@ TEST(PeModule, SecondLoadSharesTheModuleAndTheLastFreeEndsItsHandles) {
     HRSRC r = FindResourceA(m1, "A", RT_RCDATA);
     HGLOBAL early = LoadResource(m1, r), kept = LoadResource(m1, r);
     EXPECT_TRUE(FreeResource(early));
+    EXPECT_FALSE(FreeResource(early));  // a stale handle is refused, not freed twice
     EXPECT_TRUE(FreeLibrary(m1));
     EXPECT_EQ(ReadResource(m2, "A", RT_RCDATA), (Bytes{1, 2, 3}));  // one reference left
     EXPECT_TRUE(FreeLibrary(m2));

@@ -2,6 +2,7 @@
 #include "platform/posix/registry_tree.h"
 #include "platform/testing.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,15 +52,12 @@ TEST(Registry, ReadsKeysValuesAndEscapesWithoutRegardToCase) {
     EXPECT_EQ(Query(fonts, nullptr), "default");
     EXPECT_EQ(Query(fonts, "Missing"), "<none>");
 
-    DWORD subkeys = 0, maxName = 0, values = 0, maxValueName = 0, maxValue = 0;
-    ASSERT_EQ(RegQueryInfoKeyA(fonts, nullptr, nullptr, nullptr, &subkeys, &maxName, nullptr, &values,
-                               &maxValueName, &maxValue, nullptr, nullptr),
+    // Subkeys, longest subkey name, values, longest value name, longest value.
+    DWORD info[5] = {};
+    ASSERT_EQ(RegQueryInfoKeyA(fonts, nullptr, nullptr, nullptr, &info[0], &info[1], nullptr, &info[2], &info[3],
+                               &info[4], nullptr, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(subkeys, 2u);
-    EXPECT_EQ(maxName, 5u);
-    EXPECT_EQ(values, 2u);
-    EXPECT_EQ(maxValueName, 4u);
-    EXPECT_EQ(maxValue, 10u);
+    EXPECT_THAT(info, ::testing::ElementsAre(2u, 5u, 2u, 4u, 10u));
 
     char name[8];
     DWORD size = sizeof name;

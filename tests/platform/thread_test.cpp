@@ -27,14 +27,18 @@ DWORD WINAPI ExitEarly(LPVOID) {
     ExitThread(77);
 }
 
+// Waits for the thread to end; its exit code, or 0xBAD when it did not end.
+DWORD ExitCode(HANDLE h) {
+    DWORD code = 0;
+    if (WaitForSingleObject(h, kPatience) != WAIT_OBJECT_0 || !GetExitCodeThread(h, &code)) return 0xBAD;
+    return code;
+}
+
 TEST(Threads, EndedThreadsSignalTheirHandleAndRefusePosts) {
     DWORD id = 0;
     HANDLE h = CreateThread(nullptr, 0, ReturnParameter, reinterpret_cast<LPVOID>(7), 0, &id);
     ASSERT_NE(h, nullptr);
-    ASSERT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(h, &code));
-    EXPECT_EQ(code, 7u);
+    EXPECT_EQ(ExitCode(h), 7u);
     EXPECT_FALSE(PostThreadMessageA(id, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
     EXPECT_FALSE(PostThreadMessageA(0, WM_USER, 0, 0));
@@ -43,9 +47,7 @@ TEST(Threads, EndedThreadsSignalTheirHandleAndRefusePosts) {
     EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
 
     h = CreateThread(nullptr, 0, ExitEarly, nullptr, 0, nullptr);
-    ASSERT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
-    EXPECT_TRUE(GetExitCodeThread(h, &code));
-    EXPECT_EQ(code, 77u);
+    EXPECT_EQ(ExitCode(h), 77u);
     CloseHandle(h);
 }
 
@@ -61,21 +63,16 @@ TEST(Threads, SuspendedThreadKeepsPostsUntilResumed) {
     GetExitCodeThread(h, &code);
     EXPECT_EQ(code, STILL_ACTIVE);
     EXPECT_EQ(ResumeThread(h), 1u);
-    ASSERT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(h), 1234u);
     EXPECT_EQ(ResumeThread(h), 0u);
-    GetExitCodeThread(h, &code);
-    EXPECT_EQ(code, 1234u);
     CloseHandle(h);
 }
 
-TEST(Threads, TerminateEndsAPumpingThreadWithTheGivenCode) {
+TEST(Threads, TerminateEndsPumpingSuspendedAndWaitingThreads) {
     HANDLE h = CreateThread(nullptr, 0, PumpUntilQuit, nullptr, 0, nullptr);
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(TerminateThread(h, 42));
-    ASSERT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(h, &code);
-    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(ExitCode(h), 42u);
     CloseHandle(h);
 
     // Never resumed: it ends without running its routine.
@@ -83,15 +80,12 @@ TEST(Threads, TerminateEndsAPumpingThreadWithTheGivenCode) {
     h = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { ran = true; return 1; }, nullptr, CREATE_SUSPENDED,
                      nullptr);
     EXPECT_TRUE(TerminateThread(h, 9));
-    ASSERT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
-    GetExitCodeThread(h, &code);
-    EXPECT_EQ(code, 9u);
+    EXPECT_EQ(ExitCode(h), 9u);
     EXPECT_FALSE(ran);
     CloseHandle(h);
-}
 
-TEST(Threads, TerminateWakesAThreadInWaitMessage) {
-    HANDLE h = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+    // Asleep in WaitMessage: terminating wakes it.
+    h = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
         MSG msg;
         for (;;) {
             WaitMessage();
@@ -99,8 +93,8 @@ TEST(Threads, TerminateWakesAThreadInWaitMessage) {
         }
     }, nullptr, 0, nullptr);
     Sleep(10);
-    TerminateThread(h, 3);
-    EXPECT_EQ(WaitForSingleObject(h, kPatience), WAIT_OBJECT_0);
+    EXPECT_TRUE(TerminateThread(h, 3));
+    EXPECT_EQ(ExitCode(h), 3u);
     CloseHandle(h);
 }
 

@@ -74,23 +74,5 @@ TEST(ProgramView, ReadsOutsideTheProgramThrow) {
     EXPECT_THROW(p.Element(p.Code(0x1000)), kav::rules::BadProgram);
 }
 
-TEST(ProgramView, DecoderFollowsTheOpcodeCard) {
-    // Successors of a string, a two-byte, a repetition and a word operand.
-    Asm a;
-    a.Lit("xy").Range('a', 'z');
-    a.Repeat(1, 2, [&] { a.Lit("q"); });
-    a.B(EL_DICT).W(0).B(0);
-    View v(a.Build());
-    const DWORD base = v.program.CodeBase();
-    EXPECT_EQ(v.program.Element(base).successor, base + 4);
-    EXPECT_EQ(v.program.Element(base + 4).successor, base + 7);
-    const kav::rules::ElementInfo rep = v.program.Element(base + 7);
-    EXPECT_EQ(rep.min, 1);
-    EXPECT_EQ(rep.max, 2);
-    EXPECT_EQ(rep.body, base + 14);
-    EXPECT_EQ(rep.successor, base + 18);  // after the body's 0
-    EXPECT_EQ(v.program.Element(base + 18).successor, base + 21);
-}
-
 }  // namespace
 }  // namespace ruletest

@@ -84,21 +84,34 @@ std::vector<KernelWord> ChooseKernelWords(std::vector<KernelWord> candidates, co
         w.probability = it == probability.end() ? 0.0 : it->second;
         words.push_back(std::move(w));
     }
-    std::vector<KernelWord> ranked;
+    // The words the rules miss come first; room left over goes to the
+    // running-text words the rules say right, most frequent first, because
+    // a dictionary hit costs far less than the rules.
+    std::vector<KernelWord> missed, said;
     for (KernelWord &w : candidates) {
         if (taken.count(w.key) != 0) continue;
-        if (choice.rulesSayRight && choice.rulesSayRight(w)) {
+        const bool right = choice.rulesSayRight && choice.rulesSayRight(w);
+        if (!right) {
+            missed.push_back(std::move(w));
+        } else if (w.probability > 0) {
+            said.push_back(std::move(w));
+        } else {
             ++stats.ruled;
-            continue;
         }
-        ranked.push_back(std::move(w));
     }
-    std::sort(ranked.begin(), ranked.end(), [](const KernelWord &a, const KernelWord &b) {
+    const auto byProbability = [](const KernelWord &a, const KernelWord &b) {
         return a.probability != b.probability ? a.probability > b.probability : a.key < b.key;
-    });
-    for (KernelWord &w : ranked) {
-        if (words.size() >= choice.maxWords) break;
-        words.push_back(std::move(w));
+    };
+    std::sort(missed.begin(), missed.end(), byProbability);
+    std::sort(said.begin(), said.end(), byProbability);
+    for (std::vector<KernelWord> *list : {&missed, &said}) {
+        for (KernelWord &w : *list) {
+            if (words.size() < choice.maxWords) {
+                words.push_back(std::move(w));
+            } else if (list == &said) {
+                ++stats.ruled;
+            }
+        }
     }
     std::sort(words.begin(), words.end(), [](const KernelWord &a, const KernelWord &b) { return a.key < b.key; });
     stats.chosen = words.size();

@@ -33,7 +33,7 @@ struct KernelLexiconStats {
     size_t candidates = 0;    // distinct keys with a pronunciation
     size_t chosen = 0;
     size_t chosenSeen = 0;    // chosen words that poslex lists
-    size_t ruled = 0;         // candidates left to the letter-to-sound rules
+    size_t ruled = 0;         // candidates the rules say right, left to them
     double mass = 0;          // probability of every poslex token
     double wordMass = 0;      // of the tokens whose folded form is a key
     double candidateMass = 0; // of the tokens the CMU lexicon has
@@ -63,8 +63,9 @@ struct KernelChoice {
 };
 
 // At most `maxWords` entries: the extra ones, then the candidates the rules
-// do not say right, ranked by probability, then by key; returned in key
-// order.  Fills the choice figures of `stats`.
+// do not say right, then the running-text words they say right (a
+// dictionary hit is cheaper), each group ranked by probability, then by
+// key; returned in key order.  Fills the choice figures of `stats`.
 std::vector<KernelWord> ChooseKernelWords(std::vector<KernelWord> candidates, const KernelChoice &choice,
                                           KernelLexiconStats &stats);
 

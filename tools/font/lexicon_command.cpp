@@ -25,8 +25,9 @@ constexpr const char *kLexiconUsage =
     "compile'): the words of festival's CMU lexicon in KAL phonemes with\n"
     "stress marks, keys upper case (letters and apostrophes), at most N words\n"
     "(65535 by default): the hand-written entries of --extra first, then the\n"
-    "words the letter-to-sound passes --rules do not say right, by their\n"
-    "probability in Wall Street Journal text, then alphabetically.\n"
+    "words the letter-to-sound passes --rules do not say right, then those\n"
+    "they say right, each by probability in Wall Street Journal text, then\n"
+    "alphabetically.\n"
     "evaluate measures the passes on the words held out of their training,\n"
     "and the kernel lexicon with the passes on running text.  From Debian\n"
     "festlex-cmu and festlex-poslex:\n"
@@ -133,8 +134,8 @@ int MakeKernelLexicon(Options &options, bool quiet) {
                 "CMU lexicon (cmudict-0.4, festlex-cmu) in KAL phonemes; see fonts/KAL16/lexicon.md.",
                 "Changed from the original: phones mapped to one-byte symbols, stress written as marks",
                 "before the vowel, one pronunciation per word, function words unstressed, " +
-                    std::to_string(words.size()) + " words: those the letter-to-sound rules miss, by WSJ "
-                    "probability."});
+                    std::to_string(words.size()) + " words: those the letter-to-sound rules miss, then the "
+                    "others by WSJ probability."});
     std::ofstream out(options["-o"], std::ios::binary | std::ios::trunc);
     out << text;
     if (!out.flush()) return Fail("cannot write " + options["-o"]);

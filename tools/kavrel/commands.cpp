@@ -8,9 +8,11 @@ extern const Command kFontsCommand;
 extern const Command kDictCommand;
 extern const Command kPhoneticsCommand;
 extern const Command kSayCommand;
+extern const Command kSentencesCommand;
 
 const std::vector<Command> kCommands = {
     kSayCommand,
+    kSentencesCommand,
     kPhoneticsCommand,
     kFontsCommand,
     kDictCommand,
