@@ -34,7 +34,7 @@ TEST(RuleRoundTrip, EveryConstruct) {
         "block {\n  skip\n}\n"
         "block { }\n"
         "'a'-'c' seek(rest) $ alt() alt(\"x\") alt(\"a\" \"b\") ((\"x\")) (\"p\" | ()) ->\n"
-        "dict 9 $s* s+? (s){3} (v q){2,}? ((v)*)? (v | q){0,7} [\"\\e\\n\"]\n"
+        "dict 9 $s* s+? (s){3} (v q){2,}? ((v)*)? (v | q){0,7} [\"\\e\\n\"] (s+?)? ((v)) (\"y\" | (q) | v q)\n"
         "foreach [$s] {\n  block { }\n  end 5\n}\n");
     ASSERT_TRUE(c.ok()) << FormatRuleErrors("src", c.errors);
     ExpectRoundTrip(c.bytes);

@@ -9,3 +9,10 @@ TEST(LevelToPitch, ScaleAroundTheBaseWithClampAndTruncation) {
                              {200, 100, 170}, {1000, 100, 170}, {-100, 100, 30}, {-5000, 100, 30}};
     for (const auto &[level, base, pitch] : cases) EXPECT_EQ(kav::LevelToPitch(level, base), pitch) << level;
 }
+
+TEST(SpeechHeader, RefusesDataShorterThanItsFixedFields) {
+    const unsigned char hdr[28] = {};
+    kav::SpeechHeader h;
+    EXPECT_FALSE(kav::ReadSpeechHeader(hdr, 27, &h));
+    EXPECT_TRUE(kav::ReadSpeechHeader(hdr, 28, &h));
+}
