@@ -3,9 +3,19 @@
 # voice (KAL16) and with flite's kal16 voice (made from the same diphone
 # recordings), transcribes both with PocketSphinx and prints both word error
 # rates from the same run.
-#   bench/judge.sh [TEXT_FILE]   (default: ../shared/eval/harvard-dev.txt)
+#   bench/judge.sh [--phonetic-from-cmudict] [TEXT_FILE]
+#                                (default: ../shared/eval/harvard-dev.txt)
+# --phonetic-from-cmudict: our voice speaks every word as festival's CMU
+# lexicon pronounces it (bench/cmudict_phonetics.py), with the pitch marks
+# and pauses of our rules; against the normal run it separates the errors of
+# pronunciation from those of the voice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+cmudict=
+if [ "${1:-}" = --phonetic-from-cmudict ]; then
+  cmudict=/usr/share/festival/dicts/cmu/cmudict-0.4.out
+  shift
+fi
 text=${1:-../shared/eval/harvard-dev.txt}
 need=()
 for p in flite pocketsphinx pocketsphinx-en-us; do
@@ -22,7 +32,9 @@ while IFS= read -r line; do
   [ -n "$line" ] || continue
   n=$((n + 1))
   printf '%s\n' "$line" > "$out/ref.$n"
-  build/bin/kavrel say --phonetic "$(build/bin/kavrel phonetics -v KAL16 -- "$line")" -v KAL16 -o "$out/kavrel.$n.wav"
+  phonetic=$(build/bin/kavrel phonetics -v KAL16 -- "$line")
+  [ -z "$cmudict" ] || phonetic=$(python3 bench/cmudict_phonetics.py "$cmudict" "$line" "$phonetic")
+  build/bin/kavrel say --phonetic "$phonetic" -v KAL16 -o "$out/kavrel.$n.wav"
   flite -voice kal16 -t "$line" -o "$out/flite.$n.wav"
   for engine in kavrel flite; do
     pocketsphinx_continuous -infile "$out/$engine.$n.wav" -logfn /dev/null 2>/dev/null | tr -d '\r' | paste -sd' ' > "$out/$engine.hyp.$n" || true
