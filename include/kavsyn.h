@@ -238,6 +238,21 @@ KAVAPI BOOL KAVCALL KavrelPresent(void);
 
 /* ---- Phrases and speech controls ------------------------------------- */
 
+/* Speaks a phonetic string on a thread of its own and returns at once: 0,
+   or -113 (no string), -110 (no font), -132 (no thread).  The string must
+   stay valid until the end-of-phrase message arrives.  Phrases of all SCBs
+   play one after the other. */
+KAVAPI LONG KAVCALL SpeakPhonetics(LPSCB lpSCB, LPSTR lpszPhonetics);
+/* The controls act on the process's playing phrase; -114 when none is
+   active.  AbortPhrase returns once the phrase has ended. */
+KAVAPI LONG KAVCALL AbortPhrase(LPSCB lpSCB);
+KAVAPI LONG KAVCALL PauseSpeech(LPSCB lpSCB);
+KAVAPI LONG KAVCALL ResumeSpeech(LPSCB lpSCB);
+/* Resumes a paused phrase, else stops it. */
+KAVAPI LONG KAVCALL ResetSpeech(LPSCB lpSCB);
+/* The client has drawn the last mouth shape: the next may be posted. */
+KAVAPI LONG KAVCALL MouthRedrawComplete(LPSCB lpSCB);
+
 /* ---- Say and sentences ------------------------------------------------ */
 
 /* ---- Text to phonetics ------------------------------------------------ */

@@ -14,8 +14,10 @@ struct Outcome {
     std::string out;
 };
 
-inline Outcome Kavrel(const std::string &args, const std::string &registry) {
-    const std::string cmd = "KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args + " 2>&1";
+// wave chooses the sound device (KAVREL_WAVEOUT); by default there is none.
+inline Outcome Kavrel(const std::string &args, const std::string &registry, const std::string &wave = "none") {
+    const std::string cmd = "KAVREL_WAVEOUT=" + wave + " KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR
+                            "/bin/kavrel " + args + " 2>&1";
     FILE *p = popen(cmd.c_str(), "r");
     Outcome r{-1, ""};
     if (p == nullptr) return r;
