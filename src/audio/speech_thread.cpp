@@ -100,13 +100,13 @@ void PlayPhrase(LPSCB s) {
     g_audio.fPaused = false;
     g_audio.fStopTicking.store(false);
     BeginTimerPeriod(kTimerPeriodMs);
-    CountSpeechThreadMessages(true);
     g_idSpeechThread.store(GetCurrentThreadId());
+    OpenInbox(kSpeechInbox);
     if (!PrepareWaveOutput(s)) {
         ReportAudioError(s, SE_ERR_NOMEMORY);
         WaitForTimerThreadStart();
         Stop(false, SE_ABORT);
-        CountSpeechThreadMessages(false);
+        CloseInbox(kSpeechInbox);
         return;
     }
     Prime(s);
@@ -128,17 +128,18 @@ void PlayPhrase(LPSCB s) {
         }
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
             AudioWorkBegins();
-            CountSpeechThreadMessages(false);
+            CloseInbox(kSpeechInbox);
             Stop(true, SE_ABORT);
             return;
         }
         if (msg.message != g_uEngineMessage) continue;
         const bool more = Handle(s, msg.wParam);
-        if (!more) CountSpeechThreadMessages(false);
-        EngineMessageHandled(msg.lParam);
+        if (!more) AudioWorkBegins();  // the end of the phrase
+        EngineMessageHandled(kSpeechInbox, msg.lParam);
         if (!more) {
-            AudioWorkBegins();  // the end of the phrase
-            DiscardEngineMessages();
+            // Buffers returning while the device closes are not work to
+            // wait for: the close waits for them on the clock.
+            CloseInbox(kSpeechInbox);
             return;
         }
     }
@@ -189,9 +190,13 @@ DWORD WINAPI SpeechThreadMain(LPVOID lpBlock) {
     // A paused device would hold its buffers, and the close, for ever.
     if (g_audio.fPaused) waveOutRestart(g_audio.hWaveOut.load());
 
+    // The timer thread ends first (it has been told to), so that nothing
+    // dispatches events while synthesis and the device are closed.  It
+    // counts its own end as work; once it has ended, that count is this
+    // thread's again.
+    AudioWorkEnds();
+    WaitForSingleObject(g_audio.hTimerThread, INFINITE);
     CloseWaveOutput();
-    // The timer thread's end must be seen before the next phrase may start.
-    AudioWait(g_audio.hTimerThread);
     CloseHandle(g_audio.hTimerThread);
     g_audio.hTimerThread = nullptr;
     // A control that came in after the timer thread's end may have armed a

@@ -36,6 +36,7 @@ bool Handle(WPARAM code) {
 DWORD WINAPI TimerThreadMain(LPVOID lpBlock) {
     g_audio.nTimerEndReason.store(kTimerEndNormal);
     g_audio.idTimerThread.store(GetCurrentThreadId());
+    OpenInbox(kTimerInbox);
     g_audio.fTimerStarted.store(true);
 
     MSG msg;
@@ -43,11 +44,15 @@ DWORD WINAPI TimerThreadMain(LPVOID lpBlock) {
     while (running && GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message != g_uEngineMessage) continue;
         running = Handle(msg.wParam);
-        EngineMessageHandled(msg.lParam);
+        EngineMessageHandled(kTimerInbox, msg.lParam);
     }
 
+    // Work until the speech thread, which waits for this thread's end,
+    // takes the count over.
+    AudioWorkBegins();
     CancelTimerEvent();
     EndTimerPeriod();
+    CloseInbox(kTimerInbox);
     DWORD self = GetCurrentThreadId();
     g_audio.idTimerThread.compare_exchange_strong(self, 0);
     DiscardEngineMessages();
