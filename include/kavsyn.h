@@ -253,6 +253,21 @@ KAVAPI LONG KAVCALL SetMarkerType(LPSCB lpSCB, CHAR cMarker);
 
 /* ---- Phrases and speech controls ------------------------------------- */
 
+/* Speaks a phonetic string on a thread of its own and returns at once: 0,
+   or -113 (no string), -110 (no font), -132 (no thread).  The string must
+   stay valid until the end-of-phrase message arrives.  Phrases of all SCBs
+   play one after the other. */
+KAVAPI LONG KAVCALL SpeakPhonetics(LPSCB lpSCB, LPSTR lpszPhonetics);
+/* The controls act on the process's playing phrase; -114 when none is
+   active.  AbortPhrase returns once the phrase has ended. */
+KAVAPI LONG KAVCALL AbortPhrase(LPSCB lpSCB);
+KAVAPI LONG KAVCALL PauseSpeech(LPSCB lpSCB);
+KAVAPI LONG KAVCALL ResumeSpeech(LPSCB lpSCB);
+/* Resumes a paused phrase, else stops it. */
+KAVAPI LONG KAVCALL ResetSpeech(LPSCB lpSCB);
+/* The client has drawn the last mouth shape: the next may be posted. */
+KAVAPI LONG KAVCALL MouthRedrawComplete(LPSCB lpSCB);
+
 /* ---- Say and sentences ------------------------------------------------ */
 
 /* The next sentence of a text, as the font's sentence program splits it:
@@ -262,6 +277,12 @@ KAVAPI LONG KAVCALL SetMarkerType(LPSCB lpSCB, CHAR cMarker);
    CloseSpeech; the text must stay valid while it is walked (the engine
    only reads it). */
 KAVAPI LPSTR KAVCALL NextSentence(LPSCB lpSCB, LPCSTR lpszText);
+
+/* Speaks a whole text sentence by sentence, converting the next sentence
+   while the current one plays; returns when the last has ended: 0, or the
+   first negative status met.  The end-of-phrase target's messages are
+   taken from the caller's queue while it runs. */
+KAVAPI LONG KAVCALL Say(LPSCB lpSCB, LPCSTR lpszText);
 
 /* ---- Text to phonetics ------------------------------------------------ */
 

@@ -13,7 +13,7 @@ case "${1:-}" in
     ctest --test-dir build-asan --output-on-failure -j "$(nproc)" ;;
   --tsan)
     # The suites whose code runs on several threads.
-    threaded=(platform api synth)
+    threaded=(platform api synth audio)
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_SANITIZE=thread -DKAVREL_BENCH=OFF >/dev/null
     cmake --build build-tsan -j "$(nproc)" --target kavsyn kavrel "${threaded[@]/#/test_}"
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1

@@ -40,7 +40,8 @@ bool AcquireHousekeeping() {
         DWORD id = 0;
         HANDLE h = CreateThread(nullptr, 0, HousekeepingMain, nullptr, 0, &id);
         if (h == nullptr) return false;
-        while (!g_queueReady.load()) Sleep(1);
+        // A yield, not a sleep on the clock, which a test may hold still.
+        while (!g_queueReady.load()) Sleep(0);
         g_hThread = h;
         g_idThread = id;
     }

@@ -4,6 +4,8 @@
 #include "api/font_registry.h"
 #include "api/housekeeping.h"
 #include "api/services.h"
+#include "audio/audio_messages.h"
+#include "audio/audio_state.h"
 #include "dict/dictionary.h"
 
 #include <cstdio>
@@ -77,10 +79,13 @@ extern "C" KAVAPI LPSCB KAVCALL OpenSpeech(HWND hwnd, WORD wFlags, LPCSTR lpszFo
 
 extern "C" KAVAPI void KAVCALL CloseSpeech(LPSCB lpSCB) {
     if (lpSCB == nullptr) return;
-    // A phrase that is playing stops; when none is, the post goes nowhere.
-    PostThreadMessageA(g_idSpeechThread.load(), g_uEngineMessage, SE_CLOSE, 0);
+    // The playing phrase stops, whatever SCB it belongs to; when none
+    // plays, the post goes nowhere.
+    PostToSpeechThread(SE_CLOSE);
     SetCurrentSCB(lpSCB);
     while (g_nActivePhrases.load() != 0) Sleep(50);
+    // A speech thread still reads its SCB after the count has fallen.
+    WaitForSpeechThreads();
     ReleaseSpeechFont(lpSCB);
     if (lpSCB->lpSentence != nullptr) {
         FreeBlock(lpSCB->lpSentence);

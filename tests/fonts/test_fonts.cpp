@@ -40,6 +40,10 @@ TestFont TestFont::Minimal(uint32_t headerFlags) {
     voice.flags = headerFlags;
     voice.symbols = "_\na";
     voice.Fill(1);
+    return WithVoice(voice);
+}
+
+TestFont TestFont::WithVoice(const kav::testing::SyntheticVoice &voice) {
     Bytes demi;
     for (uint32_t entry : voice.demi) {
         Bytes w = Le32(entry);

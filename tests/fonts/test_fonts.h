@@ -9,6 +9,7 @@
 // engine goes back to its usual registry.
 #pragma once
 
+#include "fonts/synthetic_voice.h"
 #include "pe_writer.h"
 
 #include <cstdint>
@@ -27,6 +28,8 @@ public:
     // passes, a sentence rule, DEMI, a voice header (11025 Hz, 8 bits, flags
     // `headerFlags`), mouth shapes, one PCMD and one INST.
     static TestFont Minimal(uint32_t headerFlags = 0);
+    // The same around a voice of the test's own (its Fill done).
+    static TestFont WithVoice(const kav::testing::SyntheticVoice &voice);
 
     TestFont &Set(const font::ResourceId &type, const font::ResourceId &name, Bytes bytes);
     TestFont &SetInteger(const char *name, int32_t value);  // a raw-data numeric resource

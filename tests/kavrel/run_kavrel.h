@@ -26,8 +26,10 @@ inline Outcome Shell(const std::string &cmd) {
     return r;
 }
 
-inline Outcome Kavrel(const std::string &args, const std::string &registry) {
-    return Shell("KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " + args);
+// wave chooses the sound device (KAVREL_WAVEOUT); by default there is none.
+inline Outcome Kavrel(const std::string &args, const std::string &registry, const std::string &wave = "none") {
+    return Shell("KAVREL_WAVEOUT=" + wave + " KAVREL_REGISTRY='" + registry + "' " KAVREL_BINARY_DIR "/bin/kavrel " +
+                 args);
 }
 
 }  // namespace kavtest

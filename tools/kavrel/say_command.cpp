@@ -1,6 +1,7 @@
-// kavrel say: speech from a text or a phonetic string, written to a WAVE
-// file or streamed as one to standard output.
+// kavrel say: speech from a text or a phonetic string, played on the sound
+// device, written to a WAVE file or streamed as one to standard output.
 #include "cli.h"
+#include "phrase_player.h"
 #include "speech_writer.h"
 #include "text_input.h"
 #include "voice_session.h"
@@ -24,6 +25,8 @@ const char kUsage[] =
     "converted and synthesised in turn.  --phonetic speaks a phonetic string\n"
     "(the engine's notation, as 'kavrel phonetics' prints it) instead.\n"
     "\n"
+    "Without -o or --stdout the speech plays on the sound device\n"
+    "(KAVREL_WAVEOUT=alsa|virtual|none chooses it).\n"
     "With -o the whole text goes into one WAVE file in the font's sample\n"
     "format; with --stdout the WAVE stream goes to standard output as it is\n"
     "made (its header gives the sizes as 0xFFFFFFFF, for pipes: | aplay).\n"
@@ -36,14 +39,18 @@ const char kUsage[] =
     "  -v, --font FONT        use the registered font FONT (default: the first)\n"
     "  -p, --pitch N          pitch level, -5 to 15 (default 5)\n"
     "  -s, --speed N          speed level, -5 to 15 (default 5)\n"
-    "  -a, --volume N         playback volume, 0 to 9 (when playing only)\n"
+    "  -a, --volume N         playback volume, 0 to 9 (when playing only;\n"
+    "                         5 as recorded; default: the device's volume)\n"
+    "      --events           print each notification (mouth shapes, sync\n"
+    "                         marks, bookmarks, the end) with its time in ms\n"
+    "                         as it comes (playing --phonetic only)\n"
     "  -h, --help             show this help\n";
 
 int Run(int argc, char **argv);
 
 }  // namespace
 
-extern const Command kSayCommand = {"say", "speak a text or a phonetic string", kUsage, Run};
+extern const Command kSayCommand = {"say", "speak a text or a phonetic string, or write it to a WAVE file", kUsage, Run};
 
 namespace {
 
@@ -68,6 +75,7 @@ struct Options {
     const char *output = nullptr;
     const char *font = nullptr;
     bool toStdout = false;
+    bool events = false;
     LONG pitch = 0, speed = 0, volume = 0;
     bool hasPitch = false, hasSpeed = false, hasVolume = false;
     TextInput text;
@@ -88,6 +96,10 @@ std::string Parse(int argc, char **argv, Options *o) {
         }
         if (Is(a, {"--stdout"})) {
             o->toStdout = true;
+            continue;
+        }
+        if (Is(a, {"--events"})) {
+            o->events = true;
             continue;
         }
         struct Level {
@@ -125,7 +137,8 @@ std::string Parse(int argc, char **argv, Options *o) {
     } else if (const std::string bad = o->text.Check(); !bad.empty()) {
         return bad;
     }
-    if (o->output == nullptr && !o->toStdout) return "-o FILE or --stdout is required";
+    const bool playing = o->output == nullptr && !o->toStdout;
+    if (o->events && !(playing && o->phonetic != nullptr)) return "--events applies to playing a --phonetic string";
     return "";
 }
 
@@ -133,9 +146,21 @@ int Run(int argc, char **argv) {
     if (WantsHelp(kSayCommand, argc, argv)) return kExitOk;
     Options o;
     if (const std::string bad = Parse(argc, argv, &o); !bad.empty()) return UsageError(kSayCommand, bad);
-    if (o.hasVolume) std::fputs("kavrel: warning: the volume applies only when playing, not with -o or --stdout\n", stderr);
+    const bool playing = o.output == nullptr && !o.toStdout;
+    if (o.hasVolume && !playing) std::fputs("kavrel: warning: the volume applies only when playing, not with -o or --stdout\n", stderr);
     std::string text, error;
     if (o.phonetic == nullptr && !o.text.Read(&text, &error)) return Fail(error);
+
+    if (playing) {
+        PlayOptions play;
+        play.font = o.font;
+        if (o.hasPitch) play.pitch = o.pitch;
+        if (o.hasSpeed) play.speed = o.speed;
+        if (o.hasVolume) play.volume = static_cast<int>(o.volume);
+        if (o.events) play.events = stdout;
+        const LONG rc = o.phonetic != nullptr ? PlayPhonetics(o.phonetic, play) : PlayText(text.c_str(), play);
+        return rc == 0 ? kExitOk : Fail(EngineMessage(rc));
+    }
 
     VoiceSession voice(o.font);
     if (const LONG status = voice.Status(); status != 0) return Fail(EngineMessage(status));

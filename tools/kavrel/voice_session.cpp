@@ -2,7 +2,7 @@
 
 namespace kavrel {
 
-VoiceSession::VoiceSession(const char *fontName) : scb_(OpenSpeech(nullptr, SE_FLAG_NOMSGBOX, fontName)) {}
+VoiceSession::VoiceSession(const char *fontName, HWND hwnd) : scb_(OpenSpeech(hwnd, SE_FLAG_NOMSGBOX, fontName)) {}
 
 VoiceSession::~VoiceSession() {
     if (scb_ != nullptr) CloseSpeech(scb_);
@@ -31,6 +31,12 @@ std::string EngineMessage(LONG code) {
         case SE_ERR_WAVEFILEOPEN: text = "the WAVE file could not be opened"; break;
         case SE_ERR_WAVEFILEWRITE: text = "the WAVE file could not be written"; break;
         case SE_ERR_SYNTHBUSY: text = "synthesis is busy"; break;
+        // The sound device's codes, in the speech threads' words.
+        case SE_ERR_NOWAVEDEVICE: text = "No waveOut devices available."; break;
+        case SE_ERR_WAVEBADDEVICE: text = "Invalid waveOut Device."; break;
+        case SE_ERR_WAVEBUSY: text = "waveOut device is busy."; break;
+        case SE_ERR_WAVEOPEN: text = "waveOutOpen error."; break;
+        case SE_ERR_WAVEWRITE: text = "waveOutWrite error."; break;
         default: break;
     }
     return std::string(text) + " (" + std::to_string(code) + ")";

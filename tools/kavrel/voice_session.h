@@ -11,7 +11,8 @@ namespace kavrel {
 
 class VoiceSession {
 public:
-    explicit VoiceSession(const char *fontName);
+    // hwnd receives the engine's notifications (NULL when none are wanted).
+    explicit VoiceSession(const char *fontName, HWND hwnd = nullptr);
     ~VoiceSession();
     VoiceSession(const VoiceSession &) = delete;
     VoiceSession &operator=(const VoiceSession &) = delete;
