@@ -7,6 +7,8 @@
 #include "audio/audio_state.h"
 #include "audio/speech_thread.h"
 
+#include <atomic>
+
 namespace kav {
 namespace {
 
@@ -14,7 +16,7 @@ constexpr DWORD kPollMs = 50;
 
 LONG StartSpeechThread(LPSCB s) {
     if (s->hFontModule == nullptr) return SE_ERR_NOFONT;
-    if (s->lpPhonetics == nullptr) return SE_ERR_NOPHONETICS;
+    if (std::atomic_ref<char *>(s->lpPhonetics).load() == nullptr) return SE_ERR_NOPHONETICS;
     auto *block = static_cast<SpeechThreadBlock *>(AllocBlock(sizeof(SpeechThreadBlock)));
     if (block == nullptr) return SE_ERR_NOMEMORY;
     block->lpSCB = s;
@@ -54,7 +56,8 @@ using namespace kav;
 extern "C" KAVAPI LONG KAVCALL SpeakPhonetics(LPSCB lpSCB, LPSTR lpszPhonetics) {
     if (lpszPhonetics == nullptr) return SE_ERR_NOPHONETICS;
     if (lpSCB == nullptr) return SE_ERR_NOFONT;
-    lpSCB->lpPhonetics = lpszPhonetics;
+    // A phrase of this SCB that still waits for its turn reads the field.
+    std::atomic_ref<char *>(lpSCB->lpPhonetics).store(lpszPhonetics);
     return StartSpeechThread(lpSCB);
 }
 

@@ -36,7 +36,7 @@ LONG BeginPhrase(LPSCB s, HANDLE hSpeechThread) {
     while (!TryAcquireSynthesis(s)) AudioSleep(kPollMs);
     g_lpSynthSCB.store(s);
     std::atomic_ref<DWORD>(s->fSynthBusy).store(1);
-    BeginSynthesis(s->lpPhonetics, s->nPitch, s->nSpeed);
+    BeginSynthesis(std::atomic_ref<char *>(s->lpPhonetics).load(), s->nPitch, s->nSpeed);
 
     g_audio.hSpeechThread.store(hSpeechThread);
     g_audio.fTimerStarted.store(false);
