@@ -223,6 +223,13 @@ private:
         return list;
     }
 
+    // A class, keyed list or sub by its number, noted as used so that its
+    // definition is printed.
+    static std::string Named(const ElementInfo &e, std::set<WORD> &used, const char *letter) {
+        used.insert(e.operand);
+        return letter + std::to_string(e.operand);
+    }
+
     Printed Element(DWORD &at, int depth) {
         const DWORD start = at;
         const ElementInfo e = p_.Element(at);
@@ -248,26 +255,14 @@ private:
             }
             case EL_LITERAL: out.text = QuoteRuleString(p_.String(e.body)); return out;
             case EL_RANGE: out.text = QuoteChar(e.operand & 0xFF) + "-" + QuoteChar(e.operand >> 8); return out;
-            case EL_CLASS:
-            case EL_CLASS_TAG:
-                classes_.insert(e.operand);
-                out.text = std::string(e.code == EL_CLASS_TAG ? "$" : "") + "c" + std::to_string(e.operand);
-                return out;
-            case EL_LONGEST:
-            case EL_LONGEST_TAG:
-                longest_.insert(e.operand);
-                out.text = std::string(e.code == EL_LONGEST_TAG ? "$" : "") + "k" + std::to_string(e.operand);
-                return out;
-            case EL_FIRST:
-            case EL_FIRST_TAG:
-                first_.insert(e.operand);
-                out.text = std::string(e.code == EL_FIRST_TAG ? "$" : "") + "f" + std::to_string(e.operand);
-                return out;
-            case EL_CALL:
-            case EL_CALL_CAPTURE:
-                subs_.insert(e.operand);
-                out.text = std::string(e.code == EL_CALL_CAPTURE ? "$" : "") + "s" + std::to_string(e.operand);
-                return out;
+            case EL_CLASS: out.text = Named(e, classes_, "c"); return out;
+            case EL_CLASS_TAG: out.text = "$" + Named(e, classes_, "c"); return out;
+            case EL_LONGEST: out.text = Named(e, longest_, "k"); return out;
+            case EL_LONGEST_TAG: out.text = "$" + Named(e, longest_, "k"); return out;
+            case EL_FIRST: out.text = Named(e, first_, "f"); return out;
+            case EL_FIRST_TAG: out.text = "$" + Named(e, first_, "f"); return out;
+            case EL_CALL: out.text = Named(e, subs_, "s"); return out;
+            case EL_CALL_CAPTURE: out.text = "$" + Named(e, subs_, "s"); return out;
             case EL_RESUME: out.text = ">"; return out;
             case EL_FOCUS_START: out.text = "["; return out;
             case EL_FOCUS_END: out.text = "]"; return out;
